@@ -1,0 +1,168 @@
+// Times the settings store on a decade of drinks, enciphered (the normal path) against plain, to
+// show what the page cipher and the date index cost where the user would feel it.
+//
+//   build/bench/bench_store [runs]     (runs per figure, default 15)
+
+#include <QDate>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "data/clock.h"
+#include "data/database_session.h"
+#include "data/settings_store.h"
+
+using namespace SettingsStore;
+
+namespace {
+
+constexpr int kYears = 10;
+constexpr int kDrinksPerDay = 8;
+constexpr int kAddDrinkCalls = 200;
+
+struct Figure {
+    std::string name;
+    double micros[2] = {0, 0};  // enciphered, plain
+};
+
+struct Mode {
+    const char* name;
+    std::string key;
+};
+
+template <typename F>
+double MedianMicros(int runs, F&& body) {
+    std::vector<double> times;
+    times.reserve(static_cast<size_t>(runs));
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        body();
+        times.push_back(static_cast<double>(timer.nsecsElapsed()) / 1000.0);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void Check(bool ok, const char* what) {
+    if (ok) return;
+    std::fprintf(stderr, "bench_store: %s failed\n", what);
+    std::exit(1);
+}
+
+// A decade of drinks ending yesterday, in one transaction so the fill takes seconds, not hours.
+int FillLog(const QDate& today) {
+    Check(Session().ExecStatement("BEGIN") == 101, "BEGIN");
+    int rows = 0;
+    for (QDate day = today.addYears(-kYears); day < today; day = day.addDays(1)) {
+        const std::string date = FormatDrinkDate(day);
+        for (int i = 0; i < kDrinksPerDay; ++i) {
+            char time[16];
+            std::snprintf(time, sizeof time, "%02d:%02d:00", 8 + i * 2, (i * 17) % 60);
+            const long long size = 150 + (day.dayOfYear() * 7 + i * 53) % 250;
+            Check(Session().ExecStatement("insert into DrinkWaterRecord values(?, ?, ?)",
+                                          {size, date, std::string(time)}) == 101,
+                  "insert");
+            ++rows;
+        }
+    }
+    Check(Session().ExecStatement("COMMIT") == 101, "COMMIT");
+    return rows;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+    QTemporaryDir temp;
+    Check(temp.isValid(), "temporary folder");
+
+    const Mode modes[2] = {{"enciphered", kDatabaseKey}, {"plain", ""}};
+    const QDate today = Clock::Current().Now().date();
+    const std::string tomorrow = FormatDrinkDate(today.addDays(1));
+    const struct {
+        const char* label;
+        std::string start;
+    } ranges[] = {
+        {"month", FormatDrinkDate(today.addMonths(-1))},
+        {"year", FormatDrinkDate(today.addYears(-1))},
+        {"10 years", FormatDrinkDate(today.addYears(-kYears))},
+    };
+
+    std::vector<Figure> figures;
+    auto record = [&figures](size_t& index, const std::string& name, int mode, double micros) {
+        if (figures.size() <= index) figures.push_back({name, {0, 0}});
+        figures[index++].micros[mode] = micros;
+    };
+    qint64 fileSize[2] = {0, 0};
+    int rowCount = 0;
+
+    for (int m = 0; m < 2; ++m) {
+        const Mode& mode = modes[m];
+        const QString home = temp.path() + '/' + mode.name;
+        qputenv("XDG_DATA_HOME", home.toUtf8());
+        size_t index = 0;
+
+        Check(OpenSettingsWithKey(mode.key), "open");
+        QElapsedTimer fillTimer;
+        fillTimer.start();
+        rowCount = FillLog(today);
+        record(index, "fill log (one transaction)", m,
+               static_cast<double>(fillTimer.nsecsElapsed()) / 1000.0);
+        CloseSettings();
+
+        // Timed without the close that must follow each open.
+        {
+            std::vector<double> times;
+            for (int i = 0; i < runs; ++i) {
+                QElapsedTimer timer;
+                timer.start();
+                Check(OpenSettingsWithKey(mode.key), "open");
+                times.push_back(static_cast<double>(timer.nsecsElapsed()) / 1000.0);
+                CloseSettings();
+            }
+            std::sort(times.begin(), times.end());
+            record(index, "OpenSettings (incl. today's sum)", m, times[times.size() / 2]);
+        }
+
+        Check(OpenSettingsWithKey(mode.key), "open");
+        record(index, "AddDrink (per call, own commit)", m,
+               MedianMicros(kAddDrinkCalls, [] { Check(AddDrink(250), "AddDrink"); }));
+        record(index, "GetTodayTotal", m, MedianMicros(runs, [] { GetTodayTotal(); }));
+        for (const auto& range : ranges) {
+            int out = 0;
+            record(index, std::string("SumDrinkSize, ") + range.label, m, MedianMicros(runs, [&] {
+                       Check(SumDrinkSize(range.start, tomorrow, out), "sum");
+                   }));
+            record(index, std::string("CountDrinks, ") + range.label, m, MedianMicros(runs, [&] {
+                       Check(CountDrinks(range.start, tomorrow, out), "count");
+                   }));
+            record(index, std::string("CountDaysReachingTarget, ") + range.label, m,
+                   MedianMicros(runs, [&] {
+                       Check(CountDaysReachingTarget(range.start, tomorrow, 1500, out), "days");
+                   }));
+        }
+        int days = 0;
+        record(index, "GetDaysOfUse", m,
+               MedianMicros(runs, [&] { Check(GetDaysOfUse(days), "days of use"); }));
+        CloseSettings();
+        fileSize[m] = QFileInfo(home + "/VitaCompanion/" + kDatabaseFileName).size();
+    }
+
+    std::printf("%d drinks over %d years; median of %d runs (AddDrink: of %d calls)\n", rowCount,
+                kYears, runs, kAddDrinkCalls);
+    std::printf("file size: enciphered %lld bytes, plain %lld bytes\n\n",
+                static_cast<long long>(fileSize[0]), static_cast<long long>(fileSize[1]));
+    std::printf("%-40s %14s %14s %8s\n", "operation", "enciphered us", "plain us", "ratio");
+    for (const Figure& figure : figures) {
+        const double ratio = figure.micros[1] > 0 ? figure.micros[0] / figure.micros[1] : 0;
+        std::printf("%-40s %14.1f %14.1f %8.2f\n", figure.name.c_str(), figure.micros[0],
+                    figure.micros[1], ratio);
+    }
+    return 0;
+}

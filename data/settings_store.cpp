@@ -1,0 +1,482 @@
+#include "data/settings_store.h"
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstdio>
+#include <optional>
+
+#include "data/clock.h"
+#include "data/data_folder.h"
+#include "data/database_session.h"
+
+namespace SettingsStore {
+
+namespace {
+
+// The stored keys, in the order OpenSettings reads them; the enum indexes both the table and
+// the values in memory.
+enum Setting : size_t {
+    kPercent,
+    kEyeProtectOn,
+    kRemindOnTime,
+    kRemindFullScreen,
+    kRemindSound,
+    kCountDownSecond,
+    kRelaxMinute,
+    kRemindHour,
+    kRemindMinute,
+    kRemindOnTimeDrk,
+    kDrinkSound,
+    kRemindSoundDrk,
+    kDrinkTargetDay,
+    kDrinkTargetOnce,
+    kRemindHourDrk,
+    kRemindMinuteDrk,
+    kSettingCount
+};
+
+enum class Kind { Bool, Int };
+
+struct KeyInfo {
+    Setting setting;
+    const char* key;
+    Kind kind;
+    int fallback;
+};
+
+constexpr std::array<KeyInfo, kSettingCount> kKeys = {{
+    {kPercent, "nPercent", Kind::Int, 0},
+    {kEyeProtectOn, "bEyeProtectOn", Kind::Bool, 0},
+    {kRemindOnTime, "bRemindOnTime", Kind::Bool, 1},
+    {kRemindFullScreen, "bRemindFullScreen", Kind::Bool, 1},
+    {kRemindSound, "bRemindSound", Kind::Bool, 1},
+    {kCountDownSecond, "nCountDownSecond", Kind::Int, 15},
+    {kRelaxMinute, "nRelaxMinute", Kind::Int, 10},
+    {kRemindHour, "nRemindHour", Kind::Int, 2},
+    {kRemindMinute, "nRemindMinute", Kind::Int, 0},
+    {kRemindOnTimeDrk, "bRemindOnTimeDrk", Kind::Bool, 1},
+    {kDrinkSound, "bDrinkSound", Kind::Bool, 1},
+    {kRemindSoundDrk, "bRemindSoundDrk", Kind::Bool, 1},
+    {kDrinkTargetDay, "nDrinkTargetDay", Kind::Int, 1500},
+    {kDrinkTargetOnce, "nDrinkTargetOnce", Kind::Int, 300},
+    {kRemindHourDrk, "nRemindHourDrk", Kind::Int, 0},
+    {kRemindMinuteDrk, "nRemindMinuteDrk", Kind::Int, 30},
+}};
+
+constexpr bool TableFollowsEnum() {
+    for (size_t i = 0; i < kKeys.size(); ++i) {
+        if (kKeys[i].setting != i) return false;
+    }
+    return true;
+}
+static_assert(TableFollowsEnum(), "kKeys must list the settings in enum order");
+
+// A target of 0 per drink would make the drink button add nothing; it is read as this.
+constexpr int kDrinkTargetOnceWhenZero = 300;
+
+constexpr const char* kCreateDataSet = "CREATE TABLE DataSet (key TEXT primary key, value INTEGER)";
+constexpr const char* kCreateDrinkLog =
+    "CREATE TABLE DrinkWaterRecord (size INTEGER, DrinkDate date, DrinkTime time)";
+// Every statistic and the daily total filter on DrinkDate; without this they scan the whole log,
+// which after years of drinks is most of the file.
+constexpr const char* kCreateDrinkDateIndex =
+    "CREATE INDEX IF NOT EXISTS DrinkWaterRecordByDate ON DrinkWaterRecord(DrinkDate)";
+
+constexpr std::array<int, kSettingCount> DefaultValues() {
+    std::array<int, kSettingCount> defaults{};
+    for (const KeyInfo& info : kKeys) defaults[info.setting] = info.fallback;
+    return defaults;
+}
+
+// Everything below lives on the UI thread, as does every caller. Defaults hold from start-up,
+// so the getters answer sensibly even before OpenSettings.
+std::array<int, kSettingCount> values = DefaultValues();  // booleans held as 0/1
+int todayTotal = 0;
+QDate todayTotalDate;  // the local date todayTotal was summed for; invalid before the first sum
+QDateTime nextRelaxDue;
+QDateTime nextDrinkDue;
+
+void ResetToDefaults() {
+    values = DefaultValues();
+    todayTotal = 0;
+    todayTotalDate = QDate();
+    nextRelaxDue = QDateTime();
+    nextDrinkDue = QDateTime();
+}
+
+void Store(Setting setting, int value) {
+    values[setting] = value;
+    WriteIntSetting(kKeys[setting].key, value);  // a failed write keeps the value for this run
+}
+
+bool Flag(Setting setting) {
+    return values[setting] != 0;
+}
+
+std::string FormatTime(const QTime& time) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", time.hour(), time.minute(), time.second());
+    return text;
+}
+
+// The exclusive end of `day` as the log has always written it: the day number plus one with no
+// carry into the month ("2024-01-32"). As text it still sorts after the whole day and before the
+// next month, which is all a text comparison needs.
+std::string DayBound(const QDate& day) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", day.year(), day.month(), day.day() + 1);
+    return text;
+}
+
+int SumOfDay(const QDate& day) {
+    int total = 0;
+    SumDrinkSize(FormatDrinkDate(day), DayBound(day), total);  // a failed sum reads as nothing
+    return total;
+}
+
+// Re-sums today's total from the log when the local date is no longer the one it was summed
+// for, so a program left running past midnight starts the new day where the log says.
+void FollowToday(const QDate& today) {
+    if (today == todayTotalDate) return;
+    todayTotalDate = today;
+    todayTotal = Session().IsOpen() ? SumOfDay(today) : 0;
+}
+
+int SaturatingAdd(int a, int b) {
+    const long long sum = static_cast<long long>(a) + b;
+    return static_cast<int>(std::clamp<long long>(sum, INT_MIN, INT_MAX));
+}
+
+bool InsertDrinkAt(int millilitres, const QDateTime& when) {
+    return Session().ExecStatement("insert into DrinkWaterRecord values(?, ?, ?)",
+                                   {static_cast<long long>(millilitres),
+                                    FormatDrinkDate(when.date()), FormatTime(when.time())}) ==
+           SQLITE_DONE;
+}
+
+// Runs a statistic query: out is the first column of the first row, 0 when there is none or the
+// query fails.
+bool QueryOneInt(const char* sql, std::initializer_list<SqlValue> params, int& out) {
+    out = 0;
+    ResultSet rows;
+    if (Session().QueryRows(sql, rows, params) != 0) return false;
+    if (const ResultSet::Row* row = rows.NextRow(); row && !row->empty()) {
+        out = LenientInt(row->front());
+    }
+    return true;
+}
+
+// "yyyy-MM-dd" (read leniently) to a date; invalid for anything that is not a real day.
+QDate ParseDrinkDate(const std::string& text) {
+    int parts[3] = {0, 0, 0};
+    size_t begin = 0;
+    for (int& part : parts) {
+        const size_t dash = text.find('-', begin);
+        part = LenientInt(text.substr(begin, dash == std::string::npos ? dash : dash - begin));
+        if (dash == std::string::npos) break;
+        begin = dash + 1;
+    }
+    return QDate(parts[0], parts[1], parts[2]);
+}
+
+// The local date the file came into being. Linux reports a birth time only on file systems that
+// keep one; elsewhere the earlier of the last status change and the last modification is the
+// best lower bound there is. The local date, not the UTC one, because drink dates and "now" are
+// local: mixing in UTC would put the first day off by one around midnight.
+std::optional<QDate> FileCreationDate(const std::string& path) {
+    struct statx stx {};
+    if (::statx(AT_FDCWD, path.c_str(), 0, STATX_BTIME, &stx) != 0) return std::nullopt;
+    long long seconds = stx.stx_btime.tv_sec;
+    if (!(stx.stx_mask & STATX_BTIME)) {
+        seconds = std::min(stx.stx_ctime.tv_sec, stx.stx_mtime.tv_sec);
+    }
+    return QDateTime::fromSecsSinceEpoch(seconds).date();
+}
+
+}  // namespace
+
+DatabaseSession& Session() {
+    static DatabaseSession session;
+    return session;
+}
+
+QString DatabasePath() {
+    return DataFolder::GetDataFolder() + '/' + kDatabaseFileName;
+}
+
+bool OpenSettings() {
+    return OpenSettingsWithKey(kDatabaseKey);
+}
+
+bool OpenSettingsWithKey(const std::string& key) {
+    ResetToDefaults();
+    // Not checked: when the folder cannot be made, the open below fails and says so.
+    DataFolder::CreateFolderChain(DataFolder::GetDataFolder());
+    if (Session().Open(DatabasePath().toStdString(), key) != 0) return false;
+    if (!EnsureTable("DataSet", kCreateDataSet) ||
+        !EnsureTable("DrinkWaterRecord", kCreateDrinkLog)) {
+        // Most likely not our database or not our key. Let go of it, so nothing written later
+        // in this run can land in a file we could not read.
+        Session().Close();
+        return false;
+    }
+    // Only speed depends on the index; running without it beats running without settings.
+    Session().ExecStatement(kCreateDrinkDateIndex);
+
+    for (const KeyInfo& info : kKeys) {
+        int stored = values[info.setting];
+        ReadIntSetting(info.key, stored);  // a missing key keeps its default and is not written
+        values[info.setting] = info.kind == Kind::Bool ? (stored != 0 ? 1 : 0) : stored;
+    }
+    if (values[kDrinkTargetOnce] == 0) values[kDrinkTargetOnce] = kDrinkTargetOnceWhenZero;
+
+    todayTotalDate = QDate();
+    FollowToday(Clock::Current().Now().date());
+    return true;
+}
+
+void CloseSettings() {
+    Session().Close();
+    ResetToDefaults();
+}
+
+bool ReadIntSetting(const char* key, int& out) {
+    ResultSet rows;
+    if (Session().QueryRows("select value from DataSet where key = ?", rows, {std::string(key)}) !=
+        0) {
+        return false;
+    }
+    if (const ResultSet::Row* row = rows.NextRow(); row && !row->empty()) {
+        out = LenientInt(row->front());
+    }
+    return true;
+}
+
+bool WriteIntSetting(const char* key, int value) {
+    ResultSet rows;
+    if (Session().QueryRows("select * from DataSet where key = ?", rows, {std::string(key)}) != 0) {
+        return false;
+    }
+    const int rc = rows.RowCount() > 0
+                       ? Session().ExecStatement("update DataSet set value = ? where key = ?",
+                                                 {static_cast<long long>(value), std::string(key)})
+                       : Session().ExecStatement("insert into DataSet values(?, ?)",
+                                                 {std::string(key), static_cast<long long>(value)});
+    return rc == SQLITE_DONE;
+}
+
+bool EnsureTable(const char* name, const char* createStatement) {
+    ResultSet rows;
+    if (Session().QueryRows("select * from sqlite_master where type='table' and name=?", rows,
+                            {std::string(name)}) != 0) {
+        return false;
+    }
+    if (rows.RowCount() > 0) return true;
+    return Session().ExecStatement(createStatement) == SQLITE_DONE;
+}
+
+bool GetEyeProtectOn() {
+    return Flag(kEyeProtectOn);
+}
+void StoreEyeProtectOn(bool on) {
+    Store(kEyeProtectOn, on ? 1 : 0);
+}
+int GetPercent() {
+    return values[kPercent];
+}
+void StorePercent(int percent) {
+    Store(kPercent, percent);
+}
+
+bool GetRemindOnTime() {
+    return Flag(kRemindOnTime);
+}
+void SetRemindOnTime(bool on) {
+    Store(kRemindOnTime, on ? 1 : 0);
+}
+bool GetRemindFullScreen() {
+    return Flag(kRemindFullScreen);
+}
+void SetRemindFullScreen(bool on) {
+    Store(kRemindFullScreen, on ? 1 : 0);
+}
+bool GetRemindSound() {
+    return Flag(kRemindSound);
+}
+void SetRemindSound(bool on) {
+    Store(kRemindSound, on ? 1 : 0);
+}
+int GetCountDownSecond() {
+    return values[kCountDownSecond];
+}
+void SetCountDownSecond(int seconds) {
+    Store(kCountDownSecond, seconds);
+}
+int GetRelaxMinute() {
+    return values[kRelaxMinute];
+}
+void SetRelaxMinute(int minutes) {
+    Store(kRelaxMinute, minutes);
+}
+int GetRemindHour() {
+    return values[kRemindHour];
+}
+void SetRemindHour(int hours) {
+    Store(kRemindHour, hours);
+}
+int GetRemindMinute() {
+    return values[kRemindMinute];
+}
+void SetRemindMinute(int minutes) {
+    Store(kRemindMinute, minutes);
+}
+
+bool GetRemindOnTimeDrk() {
+    return Flag(kRemindOnTimeDrk);
+}
+void SetRemindOnTimeDrk(bool on) {
+    Store(kRemindOnTimeDrk, on ? 1 : 0);
+}
+bool GetDrinkSound() {
+    return Flag(kDrinkSound);
+}
+void SetDrinkSound(bool on) {
+    Store(kDrinkSound, on ? 1 : 0);
+}
+bool GetRemindSoundDrk() {
+    return Flag(kRemindSoundDrk);
+}
+void SetRemindSoundDrk(bool on) {
+    Store(kRemindSoundDrk, on ? 1 : 0);
+}
+int GetDrinkTargetDay() {
+    return values[kDrinkTargetDay];
+}
+void SetDrinkTargetDay(int millilitres) {
+    Store(kDrinkTargetDay, millilitres);
+}
+int GetDrinkTargetOnce() {
+    return values[kDrinkTargetOnce];
+}
+void SetDrinkTargetOnce(int millilitres) {
+    Store(kDrinkTargetOnce, millilitres);
+}
+int GetRemindHourDrk() {
+    return values[kRemindHourDrk];
+}
+void SetRemindHourDrk(int hours) {
+    Store(kRemindHourDrk, hours);
+}
+int GetRemindMinuteDrk() {
+    return values[kRemindMinuteDrk];
+}
+void SetRemindMinuteDrk(int minutes) {
+    Store(kRemindMinuteDrk, minutes);
+}
+
+int GetTodayTotal() {
+    FollowToday(Clock::Current().Now().date());
+    return todayTotal;
+}
+
+QDateTime GetNextRelaxDue() {
+    return nextRelaxDue;
+}
+void SetNextRelaxDue(const QDateTime& due) {
+    nextRelaxDue = due;
+}
+QDateTime GetNextDrinkDue() {
+    return nextDrinkDue;
+}
+void SetNextDrinkDue(const QDateTime& due) {
+    nextDrinkDue = due;
+}
+
+std::string FormatDrinkDate(const QDate& date) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year(), date.month(), date.day());
+    return text;
+}
+
+bool AddDrink(int millilitres) {
+    const QDateTime now = Clock::Current().Now();
+    FollowToday(now.date());
+    // The drink happened whether or not the log could take it; the day's total shows it.
+    todayTotal = SaturatingAdd(todayTotal, millilitres);
+    return InsertDrinkAt(millilitres, now);
+}
+
+bool InsertDrinkRecord(int millilitres) {
+    return InsertDrinkAt(millilitres, Clock::Current().Now());
+}
+
+bool SumDrinkSize(const std::string& start, const std::string& end, int& out) {
+    return QueryOneInt(
+        "select ifnull(sum(size),0) from DrinkWaterRecord where DrinkDate >= ? and DrinkDate < ?",
+        {start, end}, out);
+}
+
+bool CountDrinks(const std::string& start, const std::string& end, int& out) {
+    return QueryOneInt(
+        "select count(*) from DrinkWaterRecord where DrinkDate >= ? and DrinkDate < ?",
+        {start, end}, out);
+}
+
+bool CountDaysReachingTarget(const std::string& start, const std::string& end, int target,
+                             int& out) {
+    return QueryOneInt(
+        "select count(*) from (select sum(size) DaySize from DrinkWaterRecord where DrinkDate >= ? "
+        "and DrinkDate < ? group by DrinkDate)T where T.DaySize >= ?",
+        {start, end, static_cast<long long>(target)}, out);
+}
+
+bool GetDaysOfUse(int& out) {
+    out = 0;
+    ResultSet rows;
+    if (Session().QueryRows("select ifnull(min(DrinkDate),'0-0-0') from DrinkWaterRecord", rows) !=
+        0) {
+        return false;
+    }
+    QDate firstDrink;
+    if (const ResultSet::Row* row = rows.NextRow(); row && !row->empty()) {
+        firstDrink = ParseDrinkDate(row->front());
+    }
+    const std::optional<QDate> created = FileCreationDate(Session().Path());
+    if (!created) return false;
+
+    QDate first = *created;
+    if (firstDrink.isValid() && firstDrink < first) first = firstDrink;
+    const qint64 days = first.daysTo(Clock::Current().Now().date());
+    // A first day after today means the clock was set back; the day in hand still counts.
+    out = days < 0 ? 1 : static_cast<int>(std::min<qint64>(days, INT_MAX - 1) + 1);
+    return true;
+}
+
+int LenientInt(const std::string& text) {
+    const auto isBlank = [](char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+    };
+    size_t i = 0;
+    while (i < text.size() && isBlank(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    // Magnitudes stop growing one past INT_MAX, which is exactly -INT_MIN: no overflow, and the
+    // clamp below lands on either end of the range.
+    constexpr long long kCeiling = static_cast<long long>(INT_MAX) + 1;
+    long long magnitude = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        magnitude = std::min(magnitude * 10 + (text[i] - '0'), kCeiling);
+    }
+    if (negative) return static_cast<int>(-magnitude);
+    return static_cast<int>(std::min<long long>(magnitude, INT_MAX));
+}
+
+}  // namespace SettingsStore
