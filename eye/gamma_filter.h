@@ -1,0 +1,17 @@
+#pragma once
+
+// The blue-light filter operations behind the eye-protection page. The strength and switch are
+// kept by SettingsStore; these load the matching ramp onto the screen.
+
+// Switching the filter on always starts here, whatever strength was used last.
+inline constexpr int kEyeProtectStartPercent = 15;
+
+// Stores the strength first, so it is kept even when no screen can take the ramp, then loads it.
+void SetBluePercent(int percent);
+// On: the start strength; off: the identity ramp with 0 stored. The switch is stored last.
+void SetEyeProtectOn(bool on);
+// Loads the stored strength when the filter is on, writing nothing; used at start-up so the
+// screen matches what the page shows.
+void ApplyStoredFilter();
+// Loads the identity ramp and leaves the store alone; used at exit, which removes the filter.
+void RestoreIdentityRamp();
