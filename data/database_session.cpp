@@ -50,7 +50,8 @@ int DatabaseSession::Open(const std::string& path, const std::string& key) {
     // ever reaches the disk; new files get the page size the format has always used. Neither
     // statement reads the file, so a wrong key still shows only at the first real statement.
     sqlite3_exec(db_, "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
-    sqlite3_exec(db_, "PRAGMA page_size=1024", nullptr, nullptr, nullptr);
+    const std::string pageSize = "PRAGMA page_size=" + std::to_string(PageCipher::kNewFilePageSize);
+    sqlite3_exec(db_, pageSize.c_str(), nullptr, nullptr, nullptr);
     return SQLITE_OK;
 }
 

@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <initializer_list>
-#include <optional>
 #include <string>
 #include <variant>
 #include <vector>

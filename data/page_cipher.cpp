@@ -331,17 +331,13 @@ int WriteMain(CipherFile* f, const unsigned char* data, int amount, sqlite3_int6
     int rc = LearnPageSize(f);
     if (rc != SQLITE_OK) return rc;
     if (f->foreign) return SQLITE_IOERR_WRITE;
-    if (!f->pageSize) {
-        // The first page of a new file fixes the page size.
-        if (!IsPageSize(amount) || offset != 0 || !HeaderMatches(data, amount))
-            return SQLITE_IOERR_WRITE;
-        f->pageSize = amount;
-    }
-    const int ps = f->pageSize;
+    // The first page of a new file fixes the page size (checked against its header below).
+    const int ps = f->pageSize ? f->pageSize : IsPageSize(amount) && offset == 0 ? amount : 0;
     // Only whole pages are enciphered; anything else (a copy at another page size) would
     // leave pages no reader can decipher, so it is refused before it reaches the disk.
-    if (amount != ps || offset % ps != 0) return SQLITE_IOERR_WRITE;
+    if (!ps || amount != ps || offset % ps != 0) return SQLITE_IOERR_WRITE;
     if (offset == 0 && !HeaderMatches(data, ps)) return SQLITE_IOERR_WRITE;
+    f->pageSize = ps;
     unsigned char* copy = f->Work(size_t(ps));
     std::memcpy(copy, data, size_t(ps));
     EncipherPage(copy, size_t(ps), f->vfs->key);

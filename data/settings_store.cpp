@@ -118,6 +118,13 @@ bool Flag(Setting setting) {
     return values[setting] != 0;
 }
 
+// The drink log's date form, "%04d-%02d-%02d".
+std::string FormatYmd(int year, int month, int day) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
+    return text;
+}
+
 std::string FormatTime(const QTime& time) {
     char text[40];
     std::snprintf(text, sizeof text, "%02d:%02d:%02d", time.hour(), time.minute(), time.second());
@@ -128,9 +135,7 @@ std::string FormatTime(const QTime& time) {
 // carry into the month ("2024-01-32"). As text it still sorts after the whole day and before the
 // next month, which is all a text comparison needs.
 std::string DayBound(const QDate& day) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", day.year(), day.month(), day.day() + 1);
-    return text;
+    return FormatYmd(day.year(), day.month(), day.day() + 1);
 }
 
 int SumOfDay(const QDate& day) {
@@ -398,9 +403,7 @@ void SetNextDrinkDue(const QDateTime& due) {
 }
 
 std::string FormatDrinkDate(const QDate& date) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year(), date.month(), date.day());
-    return text;
+    return FormatYmd(date.year(), date.month(), date.day());
 }
 
 bool AddDrink(int millilitres) {
