@@ -1,0 +1,237 @@
+#include <QtTest>
+
+#include "tests/gui/skin_fixture.h"
+#include "ui/control.h"
+#include "ui/menu.h"
+#include "ui/wnd_host.h"
+
+using namespace ui;
+
+namespace {
+
+const QByteArray kLayout = R"(<Window size="300,200">
+  <VerticalLayout name="root">
+    <Container name="box" height="100">
+      <Page name="shown"/>
+      <Page name="hidden" visible="false"/>
+    </Container>
+    <Control name="rest"/>
+  </VerticalLayout>
+</Window>)";
+
+const QByteArray kMenu = R"(<Window size="102,102">
+  <Font id="0" name="微软雅黑" size="14" default="true"/>
+  <Default name="MenuElement" value="height=&quot;28&quot; textpadding=&quot;28,0,0,0&quot;"/>
+  <Menu bkcolor="#FFFFFFFF" inset="0,4,0,4">
+    <MenuElement name="first" text="开机启动" icon="menu_tick.png"/>
+    <MenuElement line="true" linepadding="10,2,10,2"/>
+    <MenuElement name="second" text="反馈"/>
+  </Menu>
+</Window>)";
+
+// Pages are plain child widgets of the window, each carried by a host.
+class HostWindow : public RecordingWindow {
+  public:
+    HostWindow() : RecordingWindow("hosts.xml") {}
+    Control* CreateControl(const QString& tag) override {
+        if (tag != "Page") return nullptr;
+        auto* page = new QWidget(this);
+        page->setObjectName(QString("page%1").arg(pages.size()));
+        pages << page;
+        return CWndUI::CreateHost(page);
+    }
+    QList<QWidget*> pages;
+};
+
+class EventCounter : public QObject {
+  public:
+    int moves = 0;
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Move || e->type() == QEvent::Resize) ++moves;
+        if (e->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+}  // namespace
+
+class TestPageHostMenu : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void hostVisibilityRules();
+    void pagePlacement();
+    void interfaceQuery();
+    void attachNothing();
+    void missingMenuShowsNothing();
+    void menuLayoutAndIcons();
+    void menuClickReachesOwner_data();
+    void menuClickReachesOwner();
+    void menuPlacement();
+
+  private:
+    SkinFixture skin_;
+};
+
+void TestPageHostMenu::initTestCase() {
+    skin_.Write("hosts.xml", kLayout);
+    skin_.Write("menu_test.xml", kMenu);
+    skin_.Install();
+}
+
+void TestPageHostMenu::hostVisibilityRules() {
+    HostWindow w;
+    QVERIFY(w.Create(nullptr));
+    w.show();
+    QWidget* shown = w.pages[0];
+    QWidget* hidden = w.pages[1];
+    QVERIFY(shown->isVisible());
+    QVERIFY(!hidden->isVisible());
+    Control* box = w.FindControl("box");
+    box->setVisible(false);  // hiding a parent hides every page under it
+    QVERIFY(!shown->isVisible());
+    box->setVisible(true);  // showing it again does not show a page whose own host is hidden
+    QVERIFY(shown->isVisible());
+    QVERIFY(!hidden->isVisible());
+    w.FindControl("hidden")->setVisible(true);
+    QVERIFY(hidden->isVisible());
+    // A host made visible under a hidden parent waits for the parent.
+    box->setVisible(false);
+    w.FindControl("shown")->setVisible(false);
+    w.FindControl("shown")->setVisible(true);
+    QVERIFY(!shown->isVisible());
+    box->setVisible(true);
+    QVERIFY(shown->isVisible());
+}
+
+void TestPageHostMenu::pagePlacement() {
+    HostWindow w;
+    QVERIFY(w.Create(nullptr));
+    w.show();
+    QWidget* page = w.pages[0];
+    QCOMPARE(page->geometry(), QRect(0, 0, 300, 100));
+    QCOMPARE(page->parentWidget(), &w);
+    // Pages cover the controls laid out after them.
+    QVERIFY(w.children().indexOf(page) > w.children().indexOf(w.Root()));
+    QCoreApplication::processEvents();
+    EventCounter counter;
+    page->installEventFilter(&counter);
+    // Same place: not moved, but redrawn at once (before the event loop runs again).
+    static_cast<Container*>(w.Root())->Relayout();
+    QCOMPARE(counter.moves, 0);
+    QVERIFY(counter.paints > 0);
+    w.FindControl("box")->SetFixedHeight(120);  // a new place: moved there
+    QCOMPARE(page->geometry(), QRect(0, 0, 300, 120));
+    QVERIFY(counter.moves > 0);
+}
+
+void TestPageHostMenu::interfaceQuery() {
+    HostWindow w;
+    QVERIFY(w.Create(nullptr));
+    auto* host = qobject_cast<CWndUI*>(w.FindControl("shown"));
+    QVERIFY(host);
+    QCOMPARE(host->GetInterface("WNDUI"), static_cast<void*>(host));
+    QCOMPARE(host->GetInterface("wndui"), nullptr);
+    QCOMPARE(host->GetInterface("Control"), static_cast<void*>(host));
+    QCOMPARE(host->HostedWindow(), w.pages[0]);
+}
+
+void TestPageHostMenu::attachNothing() {
+    CWndUI host;
+    QVERIFY(!host.Attach(nullptr));
+    QVERIFY(!host.HostedWindow());
+    host.SetPos(QRect(0, 0, 10, 10));
+    host.setVisible(false);
+    host.setVisible(true);
+    // A page that goes away leaves the host empty rather than dangling.
+    auto* page = new QWidget;
+    QVERIFY(host.Attach(page));
+    delete page;
+    QVERIFY(!host.HostedWindow());
+    host.SetPos(QRect(0, 0, 20, 20));
+}
+
+void TestPageHostMenu::missingMenuShowsNothing() {
+    RecordingWindow owner("hosts.xml");
+    const int before = QApplication::topLevelWidgets().size();
+    QVERIFY(!MenuWnd::CreateMenu(&owner, "menu_relax.xml", QPoint(10, 10)));
+    QCoreApplication::processEvents();
+    QCOMPARE(QApplication::topLevelWidgets().size(), before);
+    QVERIFY(owner.log.isEmpty());
+}
+
+void TestPageHostMenu::menuLayoutAndIcons() {
+    RecordingWindow owner("hosts.xml");
+    QPointer<MenuWnd> menu = MenuWnd::CreateMenu(&owner, "MENU_TEST.xml", QPoint(50, 60));
+    QVERIFY(menu);
+    QCOMPARE(menu->ItemCount(), 3);
+    QCOMPARE(menu->ItemAt(0)->Name(), QString("first"));
+    QVERIFY(menu->ItemAt(1)->IsLine());
+    QCOMPARE(menu->ItemAt(1)->height(), 5);  // linepadding 2 + line + 2
+    QCOMPARE(menu->ItemAt(2)->geometry(), QRect(0, 4 + 28 + 5, 102, 28));
+    QCOMPARE(menu->ClientRect().height(), 4 + 28 + 5 + 28 + 4);  // as tall as its items
+    QCOMPARE(menu->Item("first")->Icon(), QString("menu_tick.png"));
+    QVERIFY(menu->SetItemIcon("first", ""));
+    QVERIFY(menu->Item("first")->Icon().isEmpty());
+    QVERIFY(!menu->SetItemIcon("nothing", "menu_tick.png"));
+    menu->Close();
+    QTRY_VERIFY(!menu);
+}
+
+void TestPageHostMenu::menuClickReachesOwner_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("mouse") << "mouse"
+                           << "message:1145:second";
+    QTest::newRow("keyboard") << "keys"
+                              << "message:1145:first";
+    QTest::newRow("separator") << "line"
+                               << "";
+    QTest::newRow("escape") << "escape"
+                            << "";
+}
+
+void TestPageHostMenu::menuClickReachesOwner() {
+    QFETCH(QString, how);
+    QFETCH(QString, expected);
+    RecordingWindow owner("hosts.xml");
+    QPointer<MenuWnd> menu = MenuWnd::CreateMenu(&owner, "menu_test.xml", QPoint(50, 60));
+    QVERIFY(menu);
+    if (how == "mouse") {
+        QTest::mouseClick(menu->Item("second"), Qt::LeftButton);
+    } else if (how == "keys") {
+        QTest::keyClick(menu, Qt::Key_Down);
+        QTest::keyClick(menu, Qt::Key_Return);
+    } else if (how == "line") {
+        QTest::mouseClick(menu->ItemAt(1), Qt::LeftButton);
+    } else {
+        QTest::keyClick(menu, Qt::Key_Escape);
+    }
+    QVERIFY(owner.log.isEmpty());  // posted, so the owner acts after the menu is gone
+    QCoreApplication::processEvents();
+    QCOMPARE(owner.log.join(","), expected);
+    if (how == "line") {
+        QVERIFY(menu);  // a separator chooses nothing and keeps the menu open
+        menu->Close();
+    }
+    QTRY_VERIFY(!menu);
+}
+
+void TestPageHostMenu::menuPlacement() {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    RecordingWindow owner("hosts.xml");
+    QPointer<MenuWnd> menu = MenuWnd::CreateMenu(&owner, "menu_test.xml", QPoint(50, 60));
+    QCOMPARE(menu->mapToGlobal(menu->ClientRect().topLeft()), QPoint(50, 60));
+    menu->Close();
+    // Near the screen's corner it stays on the screen.
+    menu = MenuWnd::CreateMenu(&owner, "menu_test.xml", screen.bottomRight() - QPoint(5, 5));
+    const QRect content(menu->mapToGlobal(menu->ClientRect().topLeft()), menu->ClientRect().size());
+    QVERIFY(screen.contains(content));
+    menu->Close();
+    QTRY_VERIFY(!menu);
+}
+
+QTEST_MAIN(TestPageHostMenu)
+#include "tst_page_host_menu.moc"

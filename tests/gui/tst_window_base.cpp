@@ -1,0 +1,273 @@
+#include <QtTest>
+
+#include "tests/gui/skin_fixture.h"
+#include "ui/control.h"
+#include "ui/wnd_host.h"
+
+using namespace ui;
+
+namespace {
+
+const QByteArray kLayout =
+    R"(<Window size="300,200" mininfo="300,200" maxinfo="300,200" caption="10,0,20,30" shadowimage="shadow.png" shadowcorner="8,8,8,8">
+  <Font id="0" name="微软雅黑" size="12" default="true"/>
+  <VerticalLayout name="root" inset="5,5,5,5" childpadding="4">
+    <HorizontalLayout name="header" height="30" childpadding="2">
+      <Label name="title" width="60"/>
+      <Button name="btn" width="20"/>
+      <Text name="text" width="30"/>
+      <Control name="spacer"/>
+      <Option name="opt" width="20"/>
+      <CheckBox name="check" width="20"/>
+    </HorizontalLayout>
+    <HorizontalLayout name="row" padding="3,2,3,2" inset="1,1,1,1">
+      <Control name="left" width="50"/>
+      <Control name="hidden" width="40" visible="false"/>
+      <Control name="a"/>
+      <Control name="b" padding="4,0,4,0"/>
+    </HorizontalLayout>
+    <Control name="bottom" height="40" width="100"/>
+    <Label name="floating" float="true" pos="250,150,290,190"/>
+  </VerticalLayout>
+</Window>)";
+
+// A window created on the heap that frees itself when closed and clears its tracker.
+class SelfDeletingWindow : public RecordingWindow {
+  public:
+    static inline SelfDeletingWindow* instance = nullptr;
+    SelfDeletingWindow() : RecordingWindow("layout.xml") { instance = this; }
+    void OnFinalMessage() override {
+        instance = nullptr;
+        delete this;
+    }
+};
+
+}  // namespace
+
+class TestWindowBase : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void geometry();
+    void hiddenChildFreesItsSpace();
+    void captionHitTest_data();
+    void captionHitTest();
+    void windowInitOnceFromEventLoop();
+    void malformedLayoutBuildsNothing();
+    void timers();
+    void timerDiesWithWindowAndControl();
+    void modalResultWhileOtherTimersTick();
+    void selfDeletingWindowClearsTracker();
+    void memberWindowSurvivesClose();
+    void windowMessages();
+    void sizeLimits();
+    void layoutFontIsTheCjkFont();
+
+  private:
+    SkinFixture skin_;
+};
+
+void TestWindowBase::initTestCase() {
+    skin_.Write("layout.xml", kLayout);
+    skin_.Write("broken.xml", "<Window><VerticalLayout>");
+    skin_.Install();
+}
+
+void TestWindowBase::geometry() {
+    RecordingWindow w("LAYOUT.XML");  // found whatever the case
+    QVERIFY2(w.Create(nullptr), qPrintable(w.ErrorText()));
+    auto rect = [&](const char* name) { return w.FindControl(name)->geometry(); };
+    QCOMPARE(rect("root"), QRect(0, 0, 300, 200));
+    QCOMPARE(rect("header"), QRect(5, 5, 290, 30));
+    QCOMPARE(rect("title"), QRect(0, 0, 60, 30));
+    QCOMPARE(rect("btn"), QRect(62, 0, 20, 30));
+    // 290 - (60+20+30+20+20) - 5 paddings of 2 = 130 for the spacer.
+    QCOMPARE(rect("spacer"), QRect(116, 0, 130, 30));
+    QCOMPARE(rect("check"), QRect(270, 0, 20, 30));
+    // Row shares the height left: 190 - 30 - 40 - 2*4 - padding 2+2 = 108.
+    QCOMPARE(rect("row"), QRect(8, 41, 284, 108));
+    QCOMPARE(rect("left"), QRect(1, 1, 50, 106));
+    // 282 inner - 50 - 8 (b's padding) = 224 shared by a and b.
+    QCOMPARE(rect("a"), QRect(51, 1, 112, 106));
+    QCOMPARE(rect("b"), QRect(167, 1, 112, 106));
+    QCOMPARE(rect("bottom"), QRect(5, 155, 100, 40));
+    QCOMPARE(rect("floating"), QRect(250, 150, 40, 40));  // pos is relative to the parent
+}
+
+void TestWindowBase::hiddenChildFreesItsSpace() {
+    RecordingWindow w("layout.xml");
+    QVERIFY(w.Create(nullptr));
+    Control* hidden = w.FindControl("hidden");
+    hidden->setVisible(true);
+    QCOMPARE(w.FindControl("hidden")->geometry(), QRect(51, 1, 40, 106));
+    QCOMPARE(w.FindControl("a")->geometry(), QRect(91, 1, 92, 106));
+    hidden->setVisible(false);
+    QCOMPARE(w.FindControl("a")->geometry(), QRect(51, 1, 112, 106));
+}
+
+void TestWindowBase::captionHitTest_data() {
+    QTest::addColumn<QPoint>("point");
+    QTest::addColumn<bool>("caption");
+    QTest::newRow("label") << QPoint(20, 10) << true;
+    QTest::newRow("button") << QPoint(70, 10) << false;
+    QTest::newRow("text") << QPoint(90, 10) << false;
+    QTest::newRow("option") << QPoint(255, 10) << false;
+    QTest::newRow("check box drags") << QPoint(277, 10) << true;
+    QTest::newRow("spacer") << QPoint(150, 10) << true;
+    QTest::newRow("band left inset") << QPoint(9, 10) << false;
+    QTest::newRow("band left edge") << QPoint(10, 10) << true;
+    QTest::newRow("band right edge") << QPoint(279, 10) << true;
+    QTest::newRow("root inset in band") << QPoint(150, 2) << true;
+    QTest::newRow("band last row") << QPoint(150, 29) << true;
+    QTest::newRow("right inset") << QPoint(280, 2) << false;
+    QTest::newRow("below band") << QPoint(150, 30) << false;
+}
+
+void TestWindowBase::captionHitTest() {
+    QFETCH(QPoint, point);
+    QFETCH(bool, caption);
+    RecordingWindow w("layout.xml");
+    QVERIFY(w.Create(nullptr));
+    QCOMPARE(w.CaptionHitTest(point) == HitTest::Caption, caption);
+}
+
+void TestWindowBase::windowInitOnceFromEventLoop() {
+    RecordingWindow w("layout.xml");
+    QVERIFY(w.Create(nullptr));
+    QVERIFY(w.log.isEmpty());  // not from inside Create
+    // A notification raised before the loop ran still comes after "windowinit".
+    w.FindControl("btn")->Notify("click");
+    QCoreApplication::processEvents();
+    QCOMPARE(w.log, QStringList({"windowinit:root:0", "click:btn:0"}));
+    QVERIFY(w.Create(nullptr));  // a second create builds nothing anew
+    QCoreApplication::processEvents();
+    QCOMPARE(w.Count("windowinit:root:0"), 1);
+}
+
+void TestWindowBase::malformedLayoutBuildsNothing() {
+    for (const char* file : {"broken.xml", "missing.xml"}) {
+        RecordingWindow w(file);
+        QVERIFY(!w.Create(nullptr));
+        QVERIFY(!w.ErrorText().isEmpty());
+        QVERIFY(!w.Root());
+        QVERIFY(w.findChildren<Control*>().isEmpty());
+        QCoreApplication::processEvents();
+        QVERIFY(w.log.isEmpty());
+    }
+}
+
+void TestWindowBase::timers() {
+    RecordingWindow w("layout.xml");
+    QVERIFY(w.Create(nullptr));
+    Control* btn = w.FindControl("btn");
+    Control* title = w.FindControl("title");
+    QVERIFY(w.SetTimer(btn, 256, 5));
+    QVERIFY(w.SetTimer(title, 256, 5));  // same id on another control: a timer of its own
+    QTRY_VERIFY(w.Count("timer:btn:256") >= 2 && w.Count("timer:title:256") >= 2);
+    QVERIFY(w.KillTimer(btn, 256));
+    QVERIFY(!w.KillTimer(btn, 256));
+    QVERIFY(!w.HasTimer(btn, 256));
+    QVERIFY(w.HasTimer(title, 256));
+    const int ticks = w.Count("timer:btn:256");
+    QTest::qWait(30);
+    QCOMPARE(w.Count("timer:btn:256"), ticks);
+    // Setting a running timer again restarts it with the new period, not a second one.
+    QVERIFY(w.SetTimer(title, 256, 100000));
+    const int before = w.Count("timer:title:256");
+    QTest::qWait(30);
+    QCOMPARE(w.Count("timer:title:256"), before);
+}
+
+void TestWindowBase::timerDiesWithWindowAndControl() {
+    RecordingWindow w("layout.xml");
+    QVERIFY(w.Create(nullptr));
+    Control* btn = w.FindControl("btn");
+    QVERIFY(w.SetTimer(btn, 1, 5));
+    delete btn;  // a control that goes away takes its timers with it
+    QTest::qWait(30);
+    QCOMPARE(w.Count("timer::1") + w.Count("timer:btn:1"), 0);
+    QVERIFY(w.SetTimer(w.FindControl("title"), 2, 5));
+    w.Close(1);
+    QTest::qWait(30);
+    QCOMPARE(w.Count("timer:title:2"), 0);
+    QVERIFY(w.IsClosed());
+    QVERIFY(!w.SetTimer(w.FindControl("title"), 3, 5));
+}
+
+void TestWindowBase::modalResultWhileOtherTimersTick() {
+    RecordingWindow other("layout.xml");
+    QVERIFY(other.Create(nullptr));
+    QVERIFY(other.SetTimer(other.FindControl("title"), 257, 5));
+    RecordingWindow dialog("layout.xml");
+    QVERIFY(dialog.Create(&other));
+    QTimer::singleShot(60, &dialog, [&] { dialog.Close(2); });
+    QCOMPARE(dialog.ShowModal(), 2);
+    QVERIFY(other.Count("timer:title:257") >= 3);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.ShowModal(), -1);  // a closed window cannot run again
+}
+
+void TestWindowBase::selfDeletingWindowClearsTracker() {
+    auto* w = new SelfDeletingWindow;
+    QPointer<QWidget> guard(w);
+    QVERIFY(w->Create(nullptr));
+    w->show();
+    w->Close(1);
+    QCOMPARE(SelfDeletingWindow::instance, w);  // closing is posted, not immediate
+    QTRY_VERIFY(!guard);
+    QCOMPARE(SelfDeletingWindow::instance, nullptr);
+}
+
+void TestWindowBase::memberWindowSurvivesClose() {
+    RecordingWindow w("layout.xml");
+    QVERIFY(w.Create(nullptr));
+    w.show();
+    QVERIFY(w.close() == false);  // the window manager's close is a request to the window
+    QCoreApplication::processEvents();
+    QVERIFY(w.IsClosed());
+    QVERIFY(!w.isVisible());
+    QVERIFY(w.FindControl("btn"));  // still a whole object
+}
+
+void TestWindowBase::windowMessages() {
+    RecordingWindow w("layout.xml");
+    QVERIFY(w.Create(nullptr));
+    WindowMessage sent(GoHomeMessage);
+    QCoreApplication::sendEvent(&w, &sent);
+    QCOMPARE(w.log.last(), QString("message:1025:"));
+    QCoreApplication::postEvent(&w, new WindowMessage(MenuClickMessage, 0, 0, "menu_item"));
+    QCOMPARE(w.log.last(), QString("message:1025:"));  // posted: not there yet
+    QCoreApplication::processEvents();
+    QCOMPARE(w.log.last(), QString("message:1145:menu_item"));
+    QVERIFY(int(QEvent::User) <= int(GoHomeMessage));
+}
+
+void TestWindowBase::sizeLimits() {
+    RecordingWindow w("layout.xml");
+    QVERIFY(w.Create(nullptr));
+    QVERIFY(!w.HasShadow());  // no compositor offscreen: a plain window of the layout's size
+    QCOMPARE(w.size(), QSize(300, 200));
+    QCOMPARE(w.minimumSize(), QSize(300, 200));
+    QCOMPARE(w.maximumSize(), QSize(300, 200));
+    w.show();
+    w.MaxRestoreToggle();  // bounded by the layout's maximum
+    QVERIFY(w.IsZoomed());
+    QCOMPARE(w.size(), QSize(300, 200));
+    w.MaxRestoreToggle();
+    QVERIFY(!w.IsZoomed());
+}
+
+// The family every layout names is drawn with the installed CJK font, whatever fontconfig
+// would pick for an unknown name.
+void TestWindowBase::layoutFontIsTheCjkFont() {
+    InstallFontSubstitutions();
+    RecordingWindow w("layout.xml");
+    QVERIFY(w.Create(nullptr));
+    const QString family = QFontInfo(w.FindControl("title")->font()).family();
+    QVERIFY2(family.contains("CJK") || family.contains("WenQuanYi"), qPrintable(family));
+    QCOMPARE(w.FindControl("title")->font().pixelSize(), 12);
+}
+
+QTEST_MAIN(TestWindowBase)
+#include "tst_window_base.moc"

@@ -1,0 +1,270 @@
+#pragma once
+
+#include <QPointer>
+#include <initializer_list>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "ui/control.h"
+
+class QLineEdit;
+class QMovie;
+class QBuffer;
+
+// The leaf controls of the layouts.
+namespace ui {
+
+// Wrapped text ("TextUI": stays clickable in a caption band).
+class Text : public Label {
+    Q_OBJECT
+  public:
+    explicit Text(QWidget* parent = nullptr);
+    QString ClassName() const override { return QStringLiteral("TextUI"); }
+    void* GetInterface(const QString& name) override;
+};
+
+// A label with state images (normal, hot, pushed, disabled) that sends "click" on a full
+// press and release inside it.
+class Button : public Label {
+    Q_OBJECT
+  public:
+    explicit Button(QWidget* parent = nullptr);
+    QString ClassName() const override { return QStringLiteral("ButtonUI"); }
+    void* GetInterface(const QString& name) override;
+    void SetAttribute(const QString& name, const QString& value) override;
+
+    bool IsHot() const { return hot_; }
+    bool IsPushed() const { return pushed_; }
+    // What a click does: sends "click". Options then toggle.
+    virtual void Activate();
+
+  protected:
+    void PaintStatusImage(QPainter& painter) override;
+    void PaintText(QPainter& painter) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+    ImageSpec normalImage_, hotImage_, pushedImage_, disabledImage_, foreImage_;
+    QColor hotTextColor_, pushedTextColor_;
+    bool hot_ = false;
+    bool pushed_ = false;
+
+  private:
+    bool pressedInside_ = false;  // the left button went down inside; pushed_ follows the cursor
+};
+
+// A button that stays selected; options of one group in a window keep one selected.
+class Option : public Button {
+    Q_OBJECT
+  public:
+    explicit Option(QWidget* parent = nullptr);
+    QString ClassName() const override { return QStringLiteral("OptionUI"); }
+    void* GetInterface(const QString& name) override;
+    void SetAttribute(const QString& name, const QString& value) override;
+
+    bool IsSelected() const { return selected_; }
+    // Selecting one of a group deselects the others of the group in the same window.
+    // Sends "selectchanged" when the state changes and `notify` is set.
+    void Selected(bool selected, bool notify = true);
+    QString Group() const { return group_; }
+    // "click" first, then the toggle (a grouped option only ever selects itself).
+    void Activate() override;
+
+  protected:
+    void PaintStatusImage(QPainter& painter) override;
+    void PaintText(QPainter& painter) override;
+
+    bool selected_ = false;
+    QString group_;
+    ImageSpec selectedImage_, selectedHotImage_;
+    QColor selectedTextColor_;
+
+  private:
+    void DeselectGroupPeers(bool notify);
+};
+
+class CheckBox : public Option {
+    Q_OBJECT
+  public:
+    explicit CheckBox(QWidget* parent = nullptr);
+    QString ClassName() const override { return QStringLiteral("CheckBoxUI"); }
+    void* GetInterface(const QString& name) override;
+    bool IsChecked() const { return IsSelected(); }
+    void SetCheck(bool checked) { Selected(checked); }
+};
+
+// A horizontal bar between min and max: `bkimage` or `bgcolor` behind, `foreimage` or
+// `fgcolor` for the filled part.
+class Progress : public Label {
+    Q_OBJECT
+  public:
+    explicit Progress(QWidget* parent = nullptr);
+    QString ClassName() const override { return QStringLiteral("ProgressUI"); }
+    void* GetInterface(const QString& name) override;
+    void SetAttribute(const QString& name, const QString& value) override;
+    int Minimum() const { return min_; }
+    int Maximum() const { return max_; }
+    int Value() const { return value_; }
+    void SetValue(int value);  // clamped to [min, max]
+    void SetRange(int min, int max);
+
+  protected:
+    void PaintStatusImage(QPainter& painter) override;
+    int min_ = 0, max_ = 100, value_ = 0;
+    QColor fgColor_, bgColor_;
+    ImageSpec foreImage_;
+};
+
+// A ring 0–100: `bgcolor` for the track, `fgcolor` for the arc from twelve o'clock clockwise,
+// `circlewidth` for its width.
+class CircleProgress : public Progress {
+    Q_OBJECT
+  public:
+    explicit CircleProgress(QWidget* parent = nullptr);
+    QString ClassName() const override { return QStringLiteral("CircleProgressUI"); }
+    void* GetInterface(const QString& name) override;
+    void SetAttribute(const QString& name, const QString& value) override;
+    int CircleWidth() const { return circleWidth_; }
+
+  protected:
+    void PaintStatusImage(QPainter& painter) override;
+    int circleWidth_ = 6;
+};
+
+// An animated GIF of the package (`bkimage`), played once from the first frame.
+class GifAnim : public Control {
+    Q_OBJECT
+  public:
+    explicit GifAnim(QWidget* parent = nullptr);
+    ~GifAnim() override;
+    QString ClassName() const override { return QStringLiteral("GifAnimUI"); }
+    void* GetInterface(const QString& name) override;
+    void SetAttribute(const QString& name, const QString& value) override;
+    void DoInit() override;
+    void PlayGif();  // from the first frame, once, stopping on the last
+    void StopGif();  // back to the first frame
+    bool IsPlaying() const;
+    int FrameCount() const;
+    int CurrentFrame() const;
+
+  protected:
+    void PaintBkImage(QPainter& painter) override;
+
+  private:
+    void Load();
+    QString file_;
+    bool autoPlay_ = true;
+    std::unique_ptr<QBuffer> buffer_;
+    std::unique_ptr<QMovie> movie_;
+};
+
+// An item of a combo's list.
+class ListLabelElement : public Label {
+    Q_OBJECT
+  public:
+    explicit ListLabelElement(QWidget* parent = nullptr);
+    QString ClassName() const override { return QStringLiteral("ListLabelElementUI"); }
+    void* GetInterface(const QString& name) override;
+};
+
+// A drop-down list. "itemselect" (wParam new index, lParam old index) whenever the selection
+// changes, also from code; choosing the selected item again sends nothing.
+class Combo : public Label {
+    Q_OBJECT
+  public:
+    explicit Combo(QWidget* parent = nullptr);
+    ~Combo() override;
+    QString ClassName() const override { return QStringLiteral("ComboUI"); }
+    void* GetInterface(const QString& name) override;
+    void SetAttribute(const QString& name, const QString& value) override;
+    bool Add(Control* child) override;  // takes ListLabelElement items
+
+    int GetCount() const { return static_cast<int>(items_.size()); }
+    ListLabelElement* GetItemAt(int index) const;
+    int GetCurSel() const { return current_; }
+    // Selects without taking the focus. False for an index out of range (nothing changes).
+    bool SelectItem(int index);
+    void RemoveAll();
+    bool AddItem(const QString& text);
+    void OpenDropDown();
+    void CloseDropDown();
+    bool IsDropDownOpen() const;
+
+  protected:
+    void PaintStatusImage(QPainter& painter) override;
+    void PaintText(QPainter& painter) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    friend class ComboDropDown;
+    std::vector<ListLabelElement*> items_;  // owned by the combo (not shown in it)
+    int current_ = -1;
+    bool hot_ = false;
+    ImageSpec normalImage_, hotImage_, pushedImage_, disabledImage_;
+    QMargins itemTextPadding_;
+    QColor itemTextColor_{0x30, 0x30, 0x30};
+    QColor itemSelectedBkColor_{0xDD, 0xFF, 0xF9};
+    QColor itemHotBkColor_{0xEE, 0xFF, 0xFB};
+    QColor itemBkColor_{0xFF, 0xFF, 0xFF};
+    QSize dropBoxSize_{0, 150};
+    QPointer<QWidget> dropDown_;
+};
+
+// One line of input. "textchanged" comes from typing only; "killfocus" when focus leaves.
+class Edit : public Label {
+    Q_OBJECT
+  public:
+    explicit Edit(QWidget* parent = nullptr);
+    ~Edit() override;
+    QString ClassName() const override { return QStringLiteral("EditUI"); }
+    void* GetInterface(const QString& name) override;
+    void SetAttribute(const QString& name, const QString& value) override;
+    void SetText(const QString& text) override;  // no "textchanged"
+
+    void SetReadOnly(bool readOnly);
+    bool IsReadOnly() const;
+    void SetNumberOnly(bool numberOnly);
+    bool IsNumberOnly() const { return numberOnly_; }
+    void SetMaxChar(int maxChar);
+    int MaxChar() const;
+    void SetFocusToEdit();
+    void SetSelAll();
+    QLineEdit* LineEdit() const { return edit_; }
+
+  protected:
+    void PaintStatusImage(QPainter& painter) override;
+    void PaintText(QPainter&) override {}  // the line edit draws the text
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void ApplyStyle();
+    QLineEdit* edit_ = nullptr;
+    bool numberOnly_ = false;
+    bool hot_ = false;
+    ImageSpec normalImage_, hotImage_, focusedImage_, disabledImage_;
+};
+
+namespace detail {
+// The first of `images` that is set; the last one when none is.
+const ImageSpec& FirstSetImage(std::initializer_list<const ImageSpec*> images);
+// Parses `value` into the image named `name` among `images`; false when none is so named.
+bool SetImageAttribute(const QString& name, const QString& value,
+                       std::initializer_list<std::pair<const char*, ImageSpec*>> images);
+}  // namespace detail
+
+// The integer accessors of a control's text: SetControlInt writes the decimal text,
+// GetControlInt reads the leading integer (0 when there is none).
+void SetControlInt(Control* control, int value);
+int GetControlInt(const Control* control);
+
+}  // namespace ui

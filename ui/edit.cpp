@@ -1,0 +1,164 @@
+#include <QEvent>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QPainter>
+#include <QRegularExpressionValidator>
+
+#include "ui/controls.h"
+
+namespace ui {
+
+namespace {
+constexpr int kDefaultMaxChar = 255;
+}  // namespace
+
+Edit::Edit(QWidget* parent) : Label(parent), edit_(new QLineEdit(this)) {
+    edit_->setFrame(false);
+    edit_->setMaxLength(kDefaultMaxChar);
+    edit_->installEventFilter(this);
+    installEventFilter(this);
+    // A click on the padding around the text still lands in the line edit.
+    setFocusPolicy(Qt::StrongFocus);
+    setFocusProxy(edit_);
+    setCursor(Qt::IBeamCursor);
+    // Typing, pasting and deleting only; SetText goes through textChanged alone.
+    connect(edit_, &QLineEdit::textEdited, this, [this](const QString& text) {
+        text_ = text;
+        Notify(QStringLiteral("textchanged"));
+    });
+    connect(edit_, &QLineEdit::textChanged, this, [this](const QString& text) { text_ = text; });
+    ApplyStyle();
+}
+
+Edit::~Edit() = default;
+
+void* Edit::GetInterface(const QString& name) {
+    return name == QLatin1String("Edit") ? this : Label::GetInterface(name);
+}
+
+void Edit::SetAttribute(const QString& name, const QString& value) {
+    if (detail::SetImageAttribute(name, value,
+                                  {{"normalimage", &normalImage_},
+                                   {"hotimage", &hotImage_},
+                                   {"focusedimage", &focusedImage_},
+                                   {"disabledimage", &disabledImage_}})) {
+        update();
+    } else if (name == QLatin1String("numberonly")) {
+        if (auto b = ParseBool(value)) SetNumberOnly(*b);
+    } else if (name == QLatin1String("readonly")) {
+        if (auto b = ParseBool(value)) SetReadOnly(*b);
+    } else if (name == QLatin1String("maxchar")) {
+        if (auto v = ParseInt(value)) SetMaxChar(*v);
+    } else {
+        // Colours, font, alignment and padding of the label become the line edit's.
+        Label::SetAttribute(name, value);
+        ApplyStyle();
+    }
+}
+
+void Edit::SetText(const QString& text) {
+    // Without textEdited, the line edit reports nothing the window hears.
+    edit_->setText(text);
+    text_ = edit_->text();
+    update();
+}
+
+void Edit::SetReadOnly(bool readOnly) {
+    edit_->setReadOnly(readOnly);
+}
+bool Edit::IsReadOnly() const {
+    return edit_->isReadOnly();
+}
+
+void Edit::SetNumberOnly(bool numberOnly) {
+    numberOnly_ = numberOnly;
+    // Typed or pasted: a text with anything but digits is refused whole.
+    edit_->setValidator(numberOnly ? new QRegularExpressionValidator(
+                                         QRegularExpression(QStringLiteral("[0-9]*")), edit_)
+                                   : nullptr);
+}
+
+void Edit::SetMaxChar(int maxChar) {
+    if (maxChar <= 0) return;
+    edit_->setMaxLength(maxChar);  // cuts a longer text
+}
+
+int Edit::MaxChar() const {
+    return edit_->maxLength();
+}
+
+void Edit::SetFocusToEdit() {
+    edit_->setFocus(Qt::OtherFocusReason);
+}
+void Edit::SetSelAll() {
+    edit_->selectAll();
+}
+
+void Edit::PaintStatusImage(QPainter& painter) {
+    // SetTextColor is not virtual: a colour set from code is picked up here.
+    if (edit_->palette().color(QPalette::Active, QPalette::Text) != textColor_ ||
+        edit_->palette().color(QPalette::Disabled, QPalette::Text) != disabledTextColor_)
+        ApplyStyle();
+    if (!isEnabled())
+        DrawImage(painter, detail::FirstSetImage({&disabledImage_, &normalImage_}));
+    else if (edit_->hasFocus())
+        DrawImage(painter, detail::FirstSetImage({&focusedImage_, &normalImage_}));
+    else if (hot_)
+        DrawImage(painter, detail::FirstSetImage({&hotImage_, &normalImage_}));
+    else
+        DrawImage(painter, normalImage_);
+}
+
+void Edit::resizeEvent(QResizeEvent* event) {
+    Label::resizeEvent(event);
+    edit_->setGeometry(rect().marginsRemoved(textPadding_));
+}
+
+void Edit::changeEvent(QEvent* event) {
+    Label::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange) {
+        edit_->setEnabled(isEnabled());
+        update();
+    } else if (event->type() == QEvent::FontChange) {
+        ApplyStyle();
+    }
+}
+
+bool Edit::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (watched == this) {
+        if (type == QEvent::Enter || type == QEvent::Leave) {
+            hot_ = type == QEvent::Enter;
+            update();
+        }
+    } else if (watched == edit_) {
+        if (type == QEvent::FocusIn) {
+            update();
+        } else if (type == QEvent::FocusOut) {
+            update();
+            // Another window taking over (also this one closing) or a popup such as the line
+            // edit's own context menu is not the user leaving the field.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                Notify(QStringLiteral("killfocus"));
+        }
+    }
+    return Label::eventFilter(watched, event);
+}
+
+void Edit::ApplyStyle() {
+    edit_->setFont(font());
+    QPalette palette = edit_->palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Base, Qt::transparent);
+        palette.setColor(group, QPalette::Window, Qt::transparent);
+        palette.setColor(group, QPalette::Text,
+                         group == QPalette::Disabled ? disabledTextColor_ : textColor_);
+    }
+    edit_->setPalette(palette);
+    edit_->setAutoFillBackground(false);
+    edit_->setAlignment((align_ & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter);
+    edit_->setGeometry(rect().marginsRemoved(textPadding_));
+}
+
+}  // namespace ui

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QPointer>
+
+#include "ui/control.h"
+#include "ui/window_base.h"
+
+// Popup menus built from a menu layout: <Window> with <Menu> holding <MenuElement name text
+// icon height/> items and <MenuElement line="true" linepadding="l,t,r,b"/> separators. A chosen
+// item reaches the owner window as MenuClickMessage carrying the item's name.
+namespace ui {
+
+// One item (or separator) of a menu.
+class MenuElement : public Label {
+    Q_OBJECT
+  public:
+    explicit MenuElement(QWidget* parent = nullptr);
+    QString ClassName() const override { return QStringLiteral("MenuElementUI"); }
+    void* GetInterface(const QString& name) override;
+    void SetAttribute(const QString& name, const QString& value) override;
+
+    bool IsLine() const { return line_; }
+    bool IsHot() const { return hot_; }
+    void SetHot(bool hot);
+    QString Icon() const { return icon_; }
+    // An empty name removes the icon.
+    void SetIcon(const QString& icon);
+
+  protected:
+    void PaintBkColor(QPainter& painter) override;
+    void PaintStatusImage(QPainter& painter) override;
+    void PaintText(QPainter& painter) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
+    bool line_ = false;
+    bool hot_ = false;
+    QString icon_;
+    QSize iconSize_{16, 16};
+    QMargins linePadding_;
+    QColor lineColor_{0xE4, 0xEB, 0xEC};
+    QColor selectedBkColor_{0xDD, 0xFF, 0xF9};
+};
+
+enum class MenuAlign { Left, Right };
+
+class MenuWnd : public WindowBase {
+    Q_OBJECT
+  public:
+    // Opens the menu of `layoutFile` with its content's top-left (MenuAlign::Left) or top-right
+    // at `screenPoint`, kept on the screen. nullptr (nothing shown) when the layout is missing
+    // or malformed. The menu frees itself when it closes.
+    static MenuWnd* CreateMenu(QWidget* owner, const QString& layoutFile, const QPoint& screenPoint,
+                               MenuAlign align = MenuAlign::Left);
+
+    QString LayoutFile() const override { return layoutFile_; }
+    Control* CreateControl(const QString& tag) override;
+    void Notify(const Notification& msg) override;
+    void OnFinalMessage() override;
+
+    int ItemCount() const;
+    MenuElement* ItemAt(int index) const;  // items and separators in layout order
+    MenuElement* Item(const QString& name) const;
+    // Sets the icon of an item; an empty icon removes it. False when there is no such item.
+    bool SetItemIcon(const QString& itemName, const QString& icon);
+
+    // Chooses an item as a click would: posts MenuClickMessage to the owner and closes.
+    void Choose(MenuElement* item);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    MenuWnd(QWidget* owner, QString layoutFile);
+    void MoveHot(int step);
+    QPointer<QWidget> owner_;
+    QString layoutFile_;
+};
+
+}  // namespace ui

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QRect>
+#include <QString>
+
+#include "ui/layout_model.h"
+
+class QPainter;
+
+// How the layouts' images and texts are drawn.
+namespace ui {
+
+class SkinPackage;
+
+// Draws an image attribute into `rect`: the `source` part of the picture (all of it by
+// default) stretched over `dest` (offset from rect's top-left; all of rect by default),
+// keeping `corner` borders unstretched, with `fade` as opacity. False when there is nothing
+// to draw (no file, missing picture, empty source).
+bool DrawSkinImage(QPainter& painter, const QRect& rect, const ImageSpec& image,
+                   const SkinPackage& package);
+
+// The rectangle an image attribute covers inside `rect`.
+QRect ImageDestRect(const QRect& rect, const ImageSpec& image);
+
+void DrawSkinText(QPainter& painter, const QRect& rect, const QString& text, const QFont& font,
+                  const QColor& color, Qt::Alignment align, bool wordWrap = false,
+                  bool endEllipsis = false);
+
+}  // namespace ui

@@ -1,0 +1,418 @@
+#include "ui/window_base.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QFontDatabase>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QTimerEvent>
+#include <QWindow>
+
+#include "ui/compositor.h"
+#include "ui/control.h"
+#include "ui/layout_builder.h"
+#include "ui/skin_package.h"
+#include "ui/skin_paint.h"
+
+namespace ui {
+
+QString Notification::SenderName() const {
+    return sender ? sender->objectName() : QString();
+}
+
+void RegisterWindowMessages() {
+    static const bool registered = [] {
+        for (int type :
+             {GoHomeMessage, ShowAchievementMessage, TrayCallbackMessage, MenuClickMessage})
+            QEvent::registerEventType(type);
+        return true;
+    }();
+    (void)registered;
+}
+
+void InstallFontSubstitutions() {
+    const QString layoutFamily = QStringLiteral("微软雅黑");
+    QStringList installed;
+    const QStringList families = QFontDatabase::families();
+    for (const char* candidate : {"Noto Sans CJK SC", "Source Han Sans SC", "WenQuanYi Micro Hei",
+                                  "WenQuanYi Zen Hei", "Droid Sans Fallback"}) {
+        const QString name = QString::fromLatin1(candidate);
+        if (families.contains(name)) installed << name;
+    }
+    if (!installed.isEmpty()) QFont::insertSubstitutions(layoutFamily, installed);
+}
+
+WindowBase::WindowBase(QWidget* parent) : QWidget(parent) {
+    RegisterWindowMessages();
+}
+
+WindowBase::~WindowBase() {
+    // Controls dying with the window (an edit losing focus) must not reach Notify any more.
+    created_ = false;
+    if (modalLoop_) modalLoop_->exit(modalResult_);
+}
+
+Control* WindowBase::CreateControl(const QString&) {
+    return nullptr;
+}
+void WindowBase::Notify(const Notification&) {}
+void WindowBase::OnMenuClick(const QString&) {}
+
+bool WindowBase::HandleWindowMessage(WindowMessage* msg) {
+    if (static_cast<int>(msg->type()) == MenuClickMessage) {
+        OnMenuClick(msg->text());
+        return true;
+    }
+    return false;
+}
+
+void WindowBase::OnSystemCommand(SystemCommand command) {
+    switch (command) {
+        case SystemCommand::Close:
+            Close(0);
+            break;
+        case SystemCommand::Minimize:
+            showMinimized();
+            break;
+        case SystemCommand::Maximize:
+            if (!zoomed_) MaxRestoreToggle();
+            break;
+        case SystemCommand::Restore:
+            if (zoomed_) MaxRestoreToggle();
+            break;
+    }
+}
+
+bool WindowBase::Create(QWidget* owner, Qt::WindowFlags extraFlags) {
+    return Build(owner, Qt::Window | Qt::FramelessWindowHint | extraFlags, true);
+}
+
+bool WindowBase::CreateChild(QWidget* parent) {
+    if (!parent) return false;
+    return Build(parent, Qt::Widget, false);
+}
+
+bool WindowBase::Build(QWidget* parent, Qt::WindowFlags flags, bool topLevel) {
+    if (created_) return true;
+    std::optional<LayoutDocument> doc = LayoutBuilder::Load(LayoutFile(), &error_);
+    if (!doc) return false;
+
+    settings_ = ReadWindowSettings(doc->windowAttributes);
+    fonts_.clear();
+    defaultFont_ = QApplication::font();
+    bool haveDefault = false;
+    for (const FontSpec& spec : doc->fonts) {
+        QFont font(spec.family.isEmpty() ? QApplication::font().family() : spec.family);
+        font.setPixelSize(spec.pixelSize);
+        font.setBold(spec.bold);
+        font.setItalic(spec.italic);
+        font.setUnderline(spec.underline);
+        font.setHintingPreference(QFont::PreferFullHinting);
+        fonts_.insert(spec.id, font);
+        if (spec.isDefault || (!haveDefault && &spec == &doc->fonts.front())) {
+            defaultFont_ = font;
+            haveDefault = haveDefault || spec.isDefault;
+        }
+    }
+
+    setParent(parent, flags);
+    if (topLevel) {
+        if (!settings_.shadowImage.isEmpty() && CompositorRunning()) {
+            shadowMargins_ = settings_.shadowCorner.ToMargins();
+            setAttribute(Qt::WA_TranslucentBackground);
+        }
+    }
+    setFont(defaultFont_);
+
+    root_ = LayoutBuilder::Build(*doc, this);
+    if (!root_) {
+        error_ = QStringLiteral("%1: no control for the root element <%2>")
+                     .arg(LayoutFile(), doc->root.tag);
+        return false;
+    }
+    root_->setParent(this);
+    root_->show();
+    root_->lower();
+    for (Control* c : findChildren<Control*>()) WatchControl(c);
+
+    const QSize client = settings_.size.isValid() && !settings_.size.isEmpty()
+                             ? settings_.size
+                             : QSize(std::max(1, width()), std::max(1, height()));
+    const QSize margins(shadowMargins_.left() + shadowMargins_.right(),
+                        shadowMargins_.top() + shadowMargins_.bottom());
+    if (topLevel) {
+        if (settings_.minSize) setMinimumSize(*settings_.minSize + margins);
+        if (settings_.maxSize && !settings_.maxSize->isEmpty())
+            setMaximumSize(*settings_.maxSize + margins);
+    }
+    resize(client + margins);
+    root_->SetPos(ClientRect());
+    created_ = true;
+    closed_ = false;
+    // "windowinit" comes from the event loop, once the tree is in place.
+    QMetaObject::invokeMethod(this, &WindowBase::DeliverWindowInit, Qt::QueuedConnection);
+    return true;
+}
+
+void WindowBase::WatchControl(Control* control) {
+    control->installEventFilter(this);
+}
+
+void WindowBase::DeliverWindowInit() {
+    if (initDelivered_ || !created_) return;
+    initDelivered_ = true;
+    Notify(Notification{QStringLiteral("windowinit"), root_, 0, 0});
+}
+
+void WindowBase::SendNotify(Control* sender, const QString& type, qintptr wParam, qintptr lParam) {
+    if (!created_) return;
+    if (!initDelivered_ && type != QLatin1String("windowinit")) DeliverWindowInit();
+    if (type == QLatin1String("windowinit")) {
+        DeliverWindowInit();
+        return;
+    }
+    Notify(Notification{type, sender, wParam, lParam});
+}
+
+QRect WindowBase::ClientRect() const {
+    return rect().marginsRemoved(shadowMargins_);
+}
+
+Control* WindowBase::FindControl(const QString& name) const {
+    if (name.isEmpty() || !root_) return nullptr;
+    if (root_->objectName() == name) return root_;
+    // Controls of hosted pages belong to their own windows.
+    for (Control* c : root_->findChildren<Control*>(name))
+        if (c->Window() == this) return c;
+    return nullptr;
+}
+
+Control* WindowBase::FindControlAt(const QPoint& clientPoint) const {
+    if (!root_) return nullptr;
+    const QPoint p = clientPoint + ClientRect().topLeft();
+    QWidget* w = childAt(p);
+    for (; w && w != this; w = w->parentWidget()) {
+        auto* c = qobject_cast<Control*>(w);
+        if (c && c->Window() == this) return c;
+        if (qobject_cast<WindowBase*>(w)) return nullptr;  // a hosted page's own area
+    }
+    return nullptr;
+}
+
+HitTest WindowBase::CaptionHitTest(const QPoint& clientPoint) const {
+    const QRect client(QPoint(0, 0), ClientRect().size());
+    const Edges& cap = settings_.caption;
+    const int x = clientPoint.x(), y = clientPoint.y();
+    const bool inBand = client.left() + cap.left <= x && x < client.right() + 1 - cap.right &&
+                        cap.top <= y && y < cap.bottom;
+    if (!inBand) return HitTest::Client;
+    const Control* c = FindControlAt(clientPoint);
+    if (!c) return HitTest::Client;
+    const QString cls = c->ClassName();
+    if (cls == QLatin1String("ButtonUI") || cls == QLatin1String("OptionUI") ||
+        cls == QLatin1String("TextUI"))
+        return HitTest::Client;
+    return HitTest::Caption;
+}
+
+bool WindowBase::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type t = event->type();
+    if ((t == QEvent::MouseButtonPress || t == QEvent::MouseButtonDblClick) && isWindow()) {
+        auto* me = static_cast<QMouseEvent*>(event);
+        auto* control = qobject_cast<Control*>(watched);
+        if (me->button() == Qt::LeftButton && control && control->Window() == this) {
+            const QPoint clientPoint =
+                mapFromGlobal(me->globalPosition().toPoint()) - ClientRect().topLeft();
+            if (CaptionHitTest(clientPoint) == HitTest::Caption) {
+                if (t == QEvent::MouseButtonDblClick) {
+                    OnSystemCommand(zoomed_ ? SystemCommand::Restore : SystemCommand::Maximize);
+                } else if (QWindow* handle = windowHandle()) {
+                    handle->startSystemMove();
+                }
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool WindowBase::event(QEvent* event) {
+    if (IsWindowMessage(event->type())) {
+        HandleWindowMessage(static_cast<WindowMessage*>(event));
+        return true;
+    }
+    if (event->type() == QEvent::Timer) {
+        const int qtId = static_cast<QTimerEvent*>(event)->timerId();
+        const auto it = timers_.find(qtId);
+        if (it != timers_.end()) {
+            QPointer<Control> control = it->second.control;
+            const int id = it->second.id;
+            if (!control) {
+                killTimer(qtId);
+                timers_.erase(it);
+            } else {
+                SendNotify(control, QStringLiteral("timer"), id, 0);
+            }
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+bool WindowBase::SetTimer(Control* control, int id, int milliseconds) {
+    if (!control || closed_ || milliseconds < 0) return false;
+    KillTimer(control, id);
+    const int qtId = startTimer(std::max(1, milliseconds),
+                                milliseconds < 1000 ? Qt::PreciseTimer : Qt::CoarseTimer);
+    if (qtId == 0) return false;
+    timers_[qtId] = TimerEntry{control, id};
+    return true;
+}
+
+bool WindowBase::KillTimer(Control* control, int id) {
+    for (auto it = timers_.begin(); it != timers_.end(); ++it) {
+        if (it->second.control == control && it->second.id == id) {
+            killTimer(it->first);
+            timers_.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+void WindowBase::KillTimers(Control* control) {
+    for (auto it = timers_.begin(); it != timers_.end();) {
+        if (!control || it->second.control == control) {
+            killTimer(it->first);
+            it = timers_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+bool WindowBase::HasTimer(Control* control, int id) const {
+    for (const auto& [qtId, entry] : timers_)
+        if (entry.control == control && entry.id == id) return true;
+    return false;
+}
+
+QFont WindowBase::FontById(int id) const {
+    return fonts_.value(id, defaultFont_);
+}
+
+int WindowBase::ShowModal() {
+    if (!created_ || closed_ || modalLoop_) return -1;
+    setWindowModality(parentWidget() ? Qt::WindowModal : Qt::NonModal);
+    show();
+    raise();
+    activateWindow();
+    QEventLoop loop;
+    modalLoop_ = &loop;
+    modalResult_ = 0;
+    QPointer<WindowBase> self(this);
+    const int result = loop.exec(QEventLoop::DialogExec);
+    if (self) self->modalLoop_ = nullptr;
+    return result;
+}
+
+void WindowBase::Close(int result) {
+    QMetaObject::invokeMethod(
+        this, [this, result] { FinishClose(result); }, Qt::QueuedConnection);
+}
+
+void WindowBase::FinishClose(int result) {
+    if (closed_) return;
+    closed_ = true;
+    KillTimers(nullptr);
+    hide();
+    if (modalLoop_) {
+        modalResult_ = result;
+        modalLoop_->exit(result);
+        modalLoop_ = nullptr;
+    }
+    OnFinalMessage();
+}
+
+void WindowBase::closeEvent(QCloseEvent* event) {
+    // The window manager's close (and Alt+F4) is a request the window may turn down.
+    event->ignore();
+    OnSystemCommand(SystemCommand::Close);
+}
+
+void WindowBase::CenterWindow() {
+    QRect area;
+    QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    if (owner && owner->isVisible() && !owner->isMinimized()) {
+        area = owner->frameGeometry();
+    } else if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        area = screen->availableGeometry();
+    }
+    if (area.isEmpty()) return;
+    QRect r(QPoint(0, 0), size());
+    r.moveCenter(area.center());
+    // Keep it on the screen's work area.
+    if (QScreen* screen = QGuiApplication::screenAt(area.center())) {
+        const QRect work = screen->availableGeometry();
+        if (r.right() > work.right()) r.moveRight(work.right());
+        if (r.bottom() > work.bottom()) r.moveBottom(work.bottom());
+        if (r.left() < work.left()) r.moveLeft(work.left());
+        if (r.top() < work.top()) r.moveTop(work.top());
+    }
+    move(r.topLeft());
+}
+
+void WindowBase::ShowWithFocus() {
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+void WindowBase::MaxRestoreToggle() {
+    const bool wasZoomed = zoomed_;
+    if (!zoomed_) {
+        QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+        if (!screen) return;
+        normalGeometry_ = geometry();
+        // Maximised covers the work area (not the panels), within the layout's maximum.
+        QRect work = screen->availableGeometry();
+        work.setSize(work.size().boundedTo(maximumSize()).expandedTo(minimumSize()));
+        setGeometry(work);
+        zoomed_ = true;
+    } else {
+        setGeometry(normalGeometry_);
+        zoomed_ = false;
+    }
+    if (wasZoomed != zoomed_) ApplyZoomButtons();
+}
+
+void WindowBase::ApplyZoomButtons() {
+    if (Control* max = FindControl(QStringLiteral("btn_show_max"))) max->setVisible(!zoomed_);
+    if (Control* restore = FindControl(QStringLiteral("btn_show_restore")))
+        restore->setVisible(zoomed_);
+}
+
+void WindowBase::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (root_) root_->SetPos(ClientRect());
+}
+
+void WindowBase::paintEvent(QPaintEvent* event) {
+    if (!HasShadow()) {
+        QWidget::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(rect(), Qt::transparent);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    ImageSpec shadow;
+    shadow.file = settings_.shadowImage;
+    shadow.corner = settings_.shadowCorner;
+    DrawSkinImage(painter, rect(), shadow, SkinPackage::Current());
+}
+
+}  // namespace ui

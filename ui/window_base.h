@@ -1,0 +1,140 @@
+#pragma once
+
+#include <QFont>
+#include <QHash>
+#include <QMap>
+#include <QPointer>
+#include <QWidget>
+#include <map>
+#include <optional>
+
+#include "ui/layout_model.h"
+#include "ui/notification.h"
+
+class QEventLoop;
+
+// The base of every window: built from a layout of the skin package, it delivers control
+// notifications to one entry point, runs per-control timers, drags by its caption band, keeps
+// the layout's size limits, can run modally and closes with a result.
+namespace ui {
+
+class Control;
+
+enum class SystemCommand { Close, Minimize, Maximize, Restore };
+enum class HitTest { Client, Caption };
+
+class WindowBase : public QWidget {
+    Q_OBJECT
+  public:
+    explicit WindowBase(QWidget* parent = nullptr);
+    ~WindowBase() override;
+
+    // The layout this window is built from (a file of the skin package).
+    virtual QString LayoutFile() const = 0;
+    // Makes a control for a tag the builder does not know; nullptr for none.
+    virtual Control* CreateControl(const QString& tag);
+    // The one entry point of control notifications.
+    virtual void Notify(const Notification& msg);
+    // Messages 1025, 1026, 1124 and 1145 sent or posted to the window. True when handled.
+    // The base hands MenuClickMessage to OnMenuClick and handles nothing else.
+    virtual bool HandleWindowMessage(WindowMessage* msg);
+    virtual void OnMenuClick(const QString& itemName);
+    // Close, minimise, maximise and restore requests from the user or the window manager.
+    // The base closes with result 0, minimises, and maximises within the work area.
+    virtual void OnSystemCommand(SystemCommand command);
+    // Runs when the window is finally gone (closed or destroyed, not merely hidden). Windows
+    // created on the heap free themselves here and clear whatever tracks them.
+    virtual void OnFinalMessage() {}
+
+    // Builds the layout into a frameless top-level window owned by `owner` (may be null), with
+    // `extraFlags` (Qt::Tool, Qt::WindowStaysOnTopHint, ...). False, with ErrorText(), when the
+    // layout is missing or malformed; the window then has no controls.
+    bool Create(QWidget* owner, Qt::WindowFlags extraFlags = {});
+    // Builds the layout into a child widget of `parent` (a page hosted in another window).
+    bool CreateChild(QWidget* parent);
+    bool IsCreated() const { return created_; }
+    bool IsClosed() const { return closed_; }
+    QString ErrorText() const { return error_; }
+
+    // Shows the window and runs a local event loop until Close; returns Close's result.
+    // Other windows and their timers keep running meanwhile; the owner is blocked.
+    int ShowModal();
+    // Closes with a result, after the current event is done (posted). The window is hidden for
+    // good and OnFinalMessage runs.
+    void Close(int result = 0);
+    // Centres over the owner when it is visible, else over the primary screen's work area.
+    void CenterWindow();
+    void ShowWithFocus();
+
+    Control* Root() const { return root_; }
+    Control* FindControl(const QString& name) const;
+    // The deepest visible control under a point of the client area; nullptr for none.
+    Control* FindControlAt(const QPoint& clientPoint) const;
+    // The client area: the window less its drop shadow margins.
+    QRect ClientRect() const;
+    const WindowSettings& Settings() const { return settings_; }
+    bool HasShadow() const { return !shadowMargins_.isNull(); }
+    QMargins ShadowMargins() const { return shadowMargins_; }
+
+    // The caption band test: in the band and not on a Button, Option or Text → Caption.
+    HitTest CaptionHitTest(const QPoint& clientPoint) const;
+
+    // Sends a notification to Notify (synchronously). "windowinit" always comes first.
+    void SendNotify(Control* sender, const QString& type, qintptr wParam = 0, qintptr lParam = 0);
+
+    // Per-control timers: a tick arrives as "timer" from `control` with `id`. Setting an
+    // existing (control, id) restarts it with the new period. All die with the window.
+    bool SetTimer(Control* control, int id, int milliseconds);
+    bool KillTimer(Control* control, int id);
+    void KillTimers(Control* control);
+    bool HasTimer(Control* control, int id) const;
+
+    // Fonts of the layout by id; the default font when the id is unknown.
+    QFont FontById(int id) const;
+    QFont DefaultFont() const { return defaultFont_; }
+
+    // Maximises to the work area of the window's screen (bounded by the layout's maximum) or
+    // restores, and swaps the visibility of `btn_show_max` / `btn_show_restore`.
+    void MaxRestoreToggle();
+    bool IsZoomed() const { return zoomed_; }
+
+  protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    friend class LayoutBuilder;
+    bool Build(QWidget* parent, Qt::WindowFlags flags, bool topLevel);
+    void DeliverWindowInit();
+    void FinishClose(int result);
+    void ApplyZoomButtons();
+    void WatchControl(Control* control);
+
+    Control* root_ = nullptr;
+    WindowSettings settings_;
+    QHash<int, QFont> fonts_;
+    QFont defaultFont_;
+    QMargins shadowMargins_;
+    bool created_ = false;
+    bool initDelivered_ = false;
+    bool closed_ = false;
+    bool zoomed_ = false;
+    QRect normalGeometry_;
+    QString error_;
+    QEventLoop* modalLoop_ = nullptr;
+    int modalResult_ = 0;
+
+    struct TimerEntry {
+        QPointer<Control> control;
+        int id = 0;
+    };
+    std::map<int, TimerEntry> timers_;  // Qt timer id -> control and id
+};
+
+// Qt's names for "微软雅黑", the family every layout asks for: the installed CJK fonts.
+void InstallFontSubstitutions();
+
+}  // namespace ui

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QPointer>
+
+#include "ui/control.h"
+
+// CWndUI: a layout control that stands in for a complete page window. The page follows the
+// control's place and visibility: it shows only while the control and all its ancestors are
+// visible, and is moved only when its place really changes.
+class CWndUI : public ui::Control {
+    Q_OBJECT
+  public:
+    explicit CWndUI(QWidget* parent = nullptr);
+    ~CWndUI() override;  // the page is left alone: it belongs to its page object
+
+    // A new host carrying `page` (the page must already be a child of the host's window).
+    static CWndUI* CreateHost(QWidget* page);
+
+    // Takes `page` as the hosted window. False (nothing stored) for no page.
+    bool Attach(QWidget* page);
+    QWidget* HostedWindow() const { return page_; }
+
+    QString ClassName() const override { return QStringLiteral("ControlUI"); }
+    // "WNDUI" (exactly) answers the host; other names go to the base control.
+    void* GetInterface(const QString& name) override;
+    void SetAttribute(const QString& name, const QString& value) override;
+    void SetPos(const QRect& rc) override;
+    void setVisible(bool visible) override;
+
+    // Shows or hides the page to match the host's visibility in its window. Called when the
+    // host or one of its ancestors changes visibility.
+    void SyncVisibility();
+
+  protected:
+    bool event(QEvent* event) override;
+
+  private:
+    QRect TargetRect(const QRect& rc) const;
+    QPointer<QWidget> page_;
+    QMargins offsets_;
+};
