@@ -4,10 +4,12 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 
+#include "ui/layout_builder.h"
 #include "ui/skin_package.h"
 #include "ui/skin_paint.h"
 
@@ -236,6 +238,32 @@ void MenuWnd::keyPressEvent(QKeyEvent* event) {
         default:
             WindowBase::keyPressEvent(event);
     }
+}
+
+QMenu* BuildNativeMenu(const QString& layoutFile, QWidget* owner) {
+    QString error;
+    const std::optional<LayoutDocument> doc = LayoutBuilder::Load(layoutFile, &error);
+    if (!doc) return nullptr;
+    auto* menu = new QMenu;
+    QPointer<QWidget> target(owner);
+    for (const LayoutNode& node : doc->root.children) {
+        if (node.tag != QLatin1String("MenuElement")) continue;
+        if (ParseBool(node.Value(QStringLiteral("line"))).value_or(false)) {
+            menu->addSeparator();
+            continue;
+        }
+        const QString name = node.Value(QStringLiteral("name"));
+        QAction* action = menu->addAction(node.Value(QStringLiteral("text")));
+        action->setObjectName(name);
+        const QImage icon = SkinPackage::Current().Image(node.Value(QStringLiteral("icon")));
+        if (!icon.isNull()) action->setIcon(QIcon(QPixmap::fromImage(icon)));
+        QObject::connect(action, &QAction::triggered, menu, [target, name] {
+            if (target)
+                QCoreApplication::postEvent(target,
+                                            new WindowMessage(MenuClickMessage, 0, 0, name));
+        });
+    }
+    return menu;
 }
 
 }  // namespace ui

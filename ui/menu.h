@@ -2,6 +2,8 @@
 
 #include <QPointer>
 
+class QMenu;
+
 #include "ui/control.h"
 #include "ui/window_base.h"
 
@@ -78,5 +80,11 @@ class MenuWnd : public WindowBase {
     QPointer<QWidget> owner_;
     QString layoutFile_;
 };
+
+// The same menu as a platform menu, for places that draw menus themselves (a tray whose panel
+// shows the menu): one action per item (object name = item name, text, icon), separators for
+// lines; a triggered action posts MenuClickMessage with the item's name to `owner`. nullptr
+// when the layout is missing or malformed. The caller owns the menu.
+QMenu* BuildNativeMenu(const QString& layoutFile, QWidget* owner);
 
 }  // namespace ui

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -334,6 +335,15 @@ void WindowBase::FinishClose(int result) {
         modalLoop_ = nullptr;
     }
     OnFinalMessage();
+}
+
+void WindowBase::keyPressEvent(QKeyEvent* event) {
+    // Escape answers a modal window with 0, as closing it any other way than its buttons does.
+    if (event->key() == Qt::Key_Escape && modalLoop_) {
+        Close(0);
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void WindowBase::closeEvent(QCloseEvent* event) {

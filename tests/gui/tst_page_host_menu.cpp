@@ -1,3 +1,4 @@
+#include <QMenu>
 #include <QtTest>
 
 #include "tests/gui/skin_fixture.h"
@@ -70,6 +71,7 @@ class TestPageHostMenu : public QObject {
     void menuClickReachesOwner_data();
     void menuClickReachesOwner();
     void menuPlacement();
+    void nativeMenu();
 
   private:
     SkinFixture skin_;
@@ -231,6 +233,22 @@ void TestPageHostMenu::menuPlacement() {
     QVERIFY(screen.contains(content));
     menu->Close();
     QTRY_VERIFY(!menu);
+}
+
+void TestPageHostMenu::nativeMenu() {
+    RecordingWindow owner("hosts.xml");
+    QVERIFY(!BuildNativeMenu("menu_relax.xml", &owner));
+    std::unique_ptr<QMenu> menu(BuildNativeMenu("menu_test.xml", &owner));
+    QVERIFY(menu);
+    const QList<QAction*> actions = menu->actions();
+    QCOMPARE(actions.size(), 3);
+    QCOMPARE(actions[0]->objectName(), QString("first"));
+    QCOMPARE(actions[0]->text(), QString("开机启动"));
+    QVERIFY(actions[1]->isSeparator());
+    actions[2]->trigger();
+    QVERIFY(owner.log.isEmpty());
+    QCoreApplication::processEvents();
+    QCOMPARE(owner.log, QStringList({"message:1145:second"}));
 }
 
 QTEST_MAIN(TestPageHostMenu)

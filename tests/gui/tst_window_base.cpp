@@ -206,6 +206,12 @@ void TestWindowBase::modalResultWhileOtherTimersTick() {
     QVERIFY(other.Count("timer:title:257") >= 3);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.ShowModal(), -1);  // a closed window cannot run again
+
+    RecordingWindow escaped("layout.xml");
+    QVERIFY(escaped.Create(&other));
+    QTimer::singleShot(10, &escaped, [&] { QTest::keyClick(&escaped, Qt::Key_Escape); });
+    QTimer::singleShot(3000, &escaped, [&] { escaped.Close(5); });  // fails fast, not by timeout
+    QCOMPARE(escaped.ShowModal(), 0);  // Escape is a "no", never a "yes"
 }
 
 void TestWindowBase::selfDeletingWindowClearsTracker() {
