@@ -299,8 +299,10 @@ QRect Container::FloatRect(const Control& child) {
 }
 
 void Container::PlaceChildren(const QRect& area) {
+    // Hidden children are placed too: their place depends on no sibling, and a page host then
+    // has its page in place before it is first shown.
     for (Control* child : children_) {
-        if (child->IsFloat() || !child->IsVisibleFlag()) continue;
+        if (child->IsFloat()) continue;
         QRect r = area.marginsRemoved(child->Padding());
         if (child->FixedWidth() > 0) r.setWidth(child->FixedWidth());
         if (child->FixedHeight() > 0) r.setHeight(child->FixedHeight());

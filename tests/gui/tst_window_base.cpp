@@ -42,6 +42,18 @@ class SelfDeletingWindow : public RecordingWindow {
     }
 };
 
+// Makes an empty page host for each custom tag, as the program's windows do.
+class HostingWindow : public RecordingWindow {
+  public:
+    using RecordingWindow::RecordingWindow;
+    Control* CreateControl(const QString& tag) override {
+        if (!tag.startsWith("Wnd") && tag != "ChildWndControl") return nullptr;
+        auto* host = new CWndUI;
+        if (tag == "ChildWndControl") host->setObjectName("content");
+        return host;
+    }
+};
+
 }  // namespace
 
 class TestWindowBase : public QObject {
@@ -63,6 +75,8 @@ class TestWindowBase : public QObject {
     void windowMessages();
     void sizeLimits();
     void layoutFontIsTheCjkFont();
+    void shellLayouts_data();
+    void shellLayouts();
 
   private:
     SkinFixture skin_;
@@ -273,6 +287,62 @@ void TestWindowBase::layoutFontIsTheCjkFont() {
     const QString family = QFontInfo(w.FindControl("title")->font()).family();
     QVERIFY2(family.contains("CJK") || family.contains("WenQuanYi"), qPrintable(family));
     QCOMPARE(w.FindControl("title")->font().pixelSize(), 12);
+}
+
+// The shell's layouts from the embedded package put each control where the windows expect it.
+void TestWindowBase::shellLayouts_data() {
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("rect");  // in window coordinates
+    QTest::addColumn<bool>("visible");
+    const QString main = "main_frame.xml";
+    QTest::newRow("title") << main << "container_title" << QRect(0, 0, 150, 26) << true;
+    QTest::newRow("back bar") << main << "container_back" << QRect(0, 0, 150, 26) << false;
+    QTest::newRow("back") << main << "btn_back" << QRect(10, 6, 20, 20) << true;
+    QTest::newRow("back label") << main << "label_back" << QRect(34, 6, 130, 20) << true;
+    QTest::newRow("menu") << main << "btn_main_menu" << QRect(278, 4, 20, 20) << true;
+    QTest::newRow("min") << main << "btn_show_min" << QRect(302, 4, 20, 20) << true;
+    QTest::newRow("close") << main << "btn_wnd_close" << QRect(326, 4, 20, 20) << true;
+    QTest::newRow("eye tile") << main << "container_eye_protect" << QRect(20, 38, 152, 185) << true;
+    QTest::newRow("eye button") << main << "btn_eyeprotect" << QRect(20, 38, 152, 185) << true;
+    QTest::newRow("eye set") << main << "btn_eyeprotect_set" << QRect(132, 44, 36, 20) << false;
+    QTest::newRow("drink tile") << main << "container_drink_water" << QRect(178, 38, 152, 185)
+                                << true;
+    QTest::newRow("drink button") << main << "btn_drink_imm" << QRect(178, 38, 152, 185) << true;
+    QTest::newRow("drink set") << main << "btn_drinkwater_set" << QRect(290, 44, 36, 20) << false;
+    QTest::newRow("achievement") << main << "btn_achievement" << QRect(290, 76, 36, 20) << false;
+    QTest::newRow("relax tile") << main << "container_relax" << QRect(20, 229, 310, 201) << true;
+    QTest::newRow("relax button") << main << "btn_relax" << QRect(20, 229, 310, 201) << true;
+    QTest::newRow("relax set") << main << "btn_haverelax_set" << QRect(290, 235, 36, 20) << false;
+    for (const char* host : {"wnd_eyeprotect", "wnd_drinkwater", "wnd_drinkwater_show",
+                             "wnd_drinkwater_achieve", "wnd_haverelax"})
+        QTest::newRow(host) << main << host << QRect(0, 26, 350, 424) << false;
+    const QString exit = "ConfirmExit.xml";
+    QTest::newRow("exit title") << exit << "label_title" << QRect(10, 6, 90, 20) << true;
+    QTest::newRow("exit close") << exit << "btn_wnd_close" << QRect(216, 4, 20, 20) << true;
+    QTest::newRow("exit yes") << exit << "btn_yes" << QRect(29, 152, 86, 32) << true;
+    QTest::newRow("exit no") << exit << "btn_no" << QRect(127, 152, 86, 32) << true;
+    const QString frame = "FramePopup.xml";
+    QTest::newRow("frame menu") << frame << "btn_main_menu" << QRect(232, 4, 20, 20) << true;
+    QTest::newRow("frame close") << frame << "btn_wnd_close" << QRect(256, 4, 20, 20) << true;
+    QTest::newRow("frame title") << frame << "label_title" << QRect(10, 6, 90, 20) << true;
+    QTest::newRow("frame content") << frame << "content" << QRect(0, 26, 280, 334) << true;
+}
+
+void TestWindowBase::shellLayouts() {
+    QFETCH(QString, layout);
+    QFETCH(QString, name);
+    QFETCH(QRect, rect);
+    QFETCH(bool, visible);
+    SkinPackage::Install(SkinPackage::Embedded());
+    HostingWindow w(layout);
+    const bool created = w.Create(nullptr);
+    skin_.Install();
+    QVERIFY2(created, qPrintable(w.ErrorText()));
+    const Control* c = w.FindControl(name);
+    QVERIFY2(c, qPrintable(name));
+    QCOMPARE(QRect(c->mapTo(&w, QPoint(0, 0)), c->size()), rect);
+    QCOMPARE(c->IsVisibleFlag(), visible);
 }
 
 QTEST_MAIN(TestWindowBase)
