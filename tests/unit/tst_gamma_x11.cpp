@@ -1,11 +1,11 @@
 #include <QByteArray>
 #include <QDir>
-#include <QProcess>
 #include <QTest>
 #include <vector>
 
 #include "eye/gamma_ramp.h"
 #include "eye/gamma_x11.h"
+#include "tests/support/xvfb_server.h"
 
 // Last: Xlib defines macros (Bool, Status, None...) that clash with Qt's own names.
 #include <X11/Xlib.h>
@@ -48,31 +48,18 @@ class TestGammaX11 : public QObject {
 
   private slots:
     void initTestCase();
-    void cleanupTestCase();
     void apply_data();
     void apply();
 
   private:
-    QProcess xvfb_;
+    XvfbServer xvfb_;
     QByteArray display_;
 };
 
 void TestGammaX11::initTestCase() {
-    // Xvfb picks a free display itself and reports it once it accepts connections; -noreset
-    // keeps the ramps after the backend's connection closes.
-    xvfb_.setStandardErrorFile(QProcess::nullDevice());
-    xvfb_.start("Xvfb",
-                {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"});
-    if (!xvfb_.waitForStarted(10000)) QFAIL("Xvfb could not be started; is xvfb installed?");
-    while (!xvfb_.canReadLine()) {
-        if (!xvfb_.waitForReadyRead(15000)) QFAIL("Xvfb did not report its display number");
-    }
-    display_ = ":" + xvfb_.readLine().trimmed();
-}
-
-void TestGammaX11::cleanupTestCase() {
-    xvfb_.terminate();  // the destructor kills it should it linger
-    xvfb_.waitForFinished(5000);
+    QString error;
+    if (!xvfb_.Start(&error)) QFAIL(qPrintable(error));
+    display_ = xvfb_.Display();
 }
 
 void TestGammaX11::apply_data() {
