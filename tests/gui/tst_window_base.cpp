@@ -76,6 +76,7 @@ class TestWindowBase : public QObject {
     void sizeLimits();
     void layoutFontIsTheCjkFont();
     void shellLayouts_data();
+    void damagedLayoutsNeverCrash();
     void shellLayouts();
 
   private:
@@ -343,6 +344,52 @@ void TestWindowBase::shellLayouts() {
     QVERIFY2(c, qPrintable(name));
     QCOMPARE(QRect(c->mapTo(&w, QPoint(0, 0)), c->size()), rect);
     QCOMPARE(c->IsVisibleFlag(), visible);
+}
+
+// Every layout of the package, damaged at random (bytes changed, cut short, attributes given
+// nonsense), either builds or reports an error; nothing crashes.
+void TestWindowBase::damagedLayoutsNeverCrash() {
+    const auto embedded = SkinPackage::Embedded();
+    QRandomGenerator random(20261208);
+    SkinFixture damaged;
+    const QByteArray junk[] = {"-1", "99999999999", "#", "a,b,c,d", "", "file='", "0,0,-5,-5"};
+    int built = 0, refused = 0;
+    for (const QString& name : embedded->EntryNames()) {
+        if (!name.endsWith(".xml")) continue;
+        const QByteArray original = embedded->Read(name);
+        for (int round = 0; round < 40; ++round) {
+            QByteArray xml = original;
+            switch (round % 3) {
+                case 0:
+                    for (int i = 0; i < 4; ++i)
+                        xml[random.bounded(int(xml.size()))] = char(random.bounded(256));
+                    break;
+                case 1:
+                    xml.truncate(random.bounded(int(xml.size())));
+                    break;
+                case 2: {
+                    // Replace one attribute value with nonsense.
+                    const int quote = int(xml.indexOf('"', random.bounded(int(xml.size()))));
+                    const int end = quote < 0 ? -1 : int(xml.indexOf('"', quote + 1));
+                    if (end > quote) xml.replace(quote + 1, end - quote - 1, junk[round % 7]);
+                    break;
+                }
+            }
+            damaged.Write("damaged.xml", xml);
+            damaged.Install();
+            RecordingWindow w("damaged.xml");
+            if (w.Create(nullptr)) {
+                w.grab();  // painting the result must hold up too
+                ++built;
+            } else {
+                QVERIFY(!w.ErrorText().isEmpty());
+                QVERIFY(!w.Root());
+                ++refused;
+            }
+        }
+    }
+    skin_.Install();
+    QVERIFY(built > 0 && refused > 0);
 }
 
 QTEST_MAIN(TestWindowBase)
