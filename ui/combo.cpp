@@ -183,11 +183,7 @@ void* Combo::GetInterface(const QString& name) {
 }
 
 void Combo::SetAttribute(const QString& name, const QString& value) {
-    if (detail::SetImageAttribute(name, value,
-                                  {{"normalimage", &normalImage_},
-                                   {"hotimage", &hotImage_},
-                                   {"pushedimage", &pushedImage_},
-                                   {"disabledimage", &disabledImage_}})) {
+    if (images_.SetAttribute(name, value)) {
         update();
     } else if (name == QLatin1String("itemtextpadding")) {
         if (auto e = ParseEdges(value)) itemTextPadding_ = e->ToMargins();
@@ -287,14 +283,7 @@ bool Combo::IsDropDownOpen() const {
 }
 
 void Combo::PaintStatusImage(QPainter& painter) {
-    if (!isEnabled())
-        DrawImage(painter, detail::FirstSetImage({&disabledImage_, &normalImage_}));
-    else if (IsDropDownOpen())
-        DrawImage(painter, detail::FirstSetImage({&pushedImage_, &hotImage_, &normalImage_}));
-    else if (hot_)
-        DrawImage(painter, detail::FirstSetImage({&hotImage_, &normalImage_}));
-    else
-        DrawImage(painter, normalImage_);
+    DrawImage(painter, images_.For(isEnabled(), IsDropDownOpen(), false, hot_));
 }
 
 void Combo::PaintText(QPainter& painter) {

@@ -130,11 +130,11 @@ void Control::Notify(const QString& type, qintptr wParam, qintptr lParam) {
     if (WindowBase* window = Window()) window->SendNotify(this, type, wParam, lParam);
 }
 
-bool Control::DrawImage(QPainter& painter, const ImageSpec& image) const {
+bool Control::DrawImage(QPainter& painter, const SkinImage& image) const {
     return DrawImage(painter, image, rect());
 }
 
-bool Control::DrawImage(QPainter& painter, const ImageSpec& image, const QRect& rect) const {
+bool Control::DrawImage(QPainter& painter, const SkinImage& image, const QRect& rect) const {
     return DrawSkinImage(painter, rect, image, SkinPackage::Current());
 }
 
@@ -182,6 +182,33 @@ void Control::RelayoutParent() {
     if (auto* container = qobject_cast<Container*>(parentWidget())) container->Relayout();
 }
 
+// ---- StateImages
+
+bool StateImages::SetAttribute(const QString& name, const QString& value) {
+    SkinImage* target = name == QLatin1String("normalimage")     ? &normal
+                        : name == QLatin1String("hotimage")      ? &hot
+                        : name == QLatin1String("pushedimage")   ? &pushed
+                        : name == QLatin1String("focusedimage")  ? &focused
+                        : name == QLatin1String("disabledimage") ? &disabled
+                                                                 : nullptr;
+    if (!target) return false;
+    *target = ParseImage(value);
+    return true;
+}
+
+const SkinImage& StateImages::For(bool enabled, bool isPushed, bool isFocused, bool isHot) const {
+    auto firstSet = [this](std::initializer_list<const SkinImage*> images) -> const SkinImage& {
+        for (const SkinImage* image : images)
+            if (!image->IsEmpty()) return *image;
+        return normal;
+    };
+    if (!enabled) return firstSet({&disabled});
+    if (isPushed) return firstSet({&pushed, &hot});
+    if (isFocused) return firstSet({&focused});
+    if (isHot) return firstSet({&hot});
+    return normal;
+}
+
 // ---- Label
 
 void* Label::GetInterface(const QString& name) {
@@ -192,7 +219,7 @@ void Label::SetAttribute(const QString& name, const QString& value) {
     if (name == QLatin1String("textcolor")) {
         if (auto c = ParseColor(value)) SetTextColor(*c);
     } else if (name == QLatin1String("disabledtextcolor")) {
-        if (auto c = ParseColor(value)) disabledTextColor_ = *c, update();
+        if (auto c = ParseColor(value)) disabledTextColor_ = *c, TextStyleChanged();
     } else if (name == QLatin1String("font")) {
         if (auto id = ParseInt(value))
             if (WindowBase* w = Window()) setFont(w->FontById(*id));
@@ -205,7 +232,7 @@ void Label::SetAttribute(const QString& name, const QString& value) {
             align_ = Qt::AlignHCenter | vertical;
         else if (v == QLatin1String("right"))
             align_ = Qt::AlignRight | vertical;
-        update();
+        TextStyleChanged();
     } else if (name == QLatin1String("valign")) {
         const QString v = value.trimmed();
         const Qt::Alignment horizontal = align_ & Qt::AlignHorizontal_Mask;
@@ -215,9 +242,9 @@ void Label::SetAttribute(const QString& name, const QString& value) {
             align_ = Qt::AlignVCenter | horizontal;
         else if (v == QLatin1String("bottom"))
             align_ = Qt::AlignBottom | horizontal;
-        update();
+        TextStyleChanged();
     } else if (name == QLatin1String("textpadding")) {
-        if (auto e = ParseEdges(value)) textPadding_ = e->ToMargins(), update();
+        if (auto e = ParseEdges(value)) textPadding_ = e->ToMargins(), TextStyleChanged();
     } else if (name == QLatin1String("wordbreak") || name == QLatin1String("multiline")) {
         if (auto b = ParseBool(value)) wordWrap_ = *b, update();
     } else if (name == QLatin1String("endellipsis")) {
@@ -229,7 +256,7 @@ void Label::SetAttribute(const QString& name, const QString& value) {
 
 void Label::SetTextColor(const QColor& color) {
     textColor_ = color;
-    update();
+    TextStyleChanged();
 }
 
 void Label::PaintText(QPainter& painter) {

@@ -57,7 +57,7 @@ class Control : public QWidget {
     QString Name() const { return objectName(); }
 
     const QColor& BkColor() const { return bkColor_; }
-    const ImageSpec& BkImage() const { return bkImage_; }
+    const SkinImage& BkImage() const { return bkImage_; }
     void SetBkImage(const QString& image);
 
     // The window the control belongs to: the nearest window up the widget tree, or the one
@@ -68,8 +68,8 @@ class Control : public QWidget {
     void Notify(const QString& type, qintptr wParam = 0, qintptr lParam = 0);
 
     // Draws an image attribute inside rect(), honouring source, dest, corner and fade.
-    bool DrawImage(QPainter& painter, const ImageSpec& image) const;
-    bool DrawImage(QPainter& painter, const ImageSpec& image, const QRect& rect) const;
+    bool DrawImage(QPainter& painter, const SkinImage& image) const;
+    bool DrawImage(QPainter& painter, const SkinImage& image, const QRect& rect) const;
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -84,7 +84,7 @@ class Control : public QWidget {
 
     QString text_;
     QColor bkColor_;
-    ImageSpec bkImage_;
+    SkinImage bkImage_;
     int borderSize_ = 0;
     QColor borderColor_;
     int borderRound_ = 0;
@@ -98,6 +98,17 @@ class Control : public QWidget {
     QMargins padding_;
     QMargins inset_;
     QPointer<WindowBase> ownerWindow_;
+};
+
+// The state pictures of a control that reacts to the pointer; a state without a picture of
+// its own falls back to a plainer one.
+struct StateImages {
+    SkinImage normal, hot, pushed, focused, disabled;
+    // Takes "normalimage", "hotimage", "pushedimage", "focusedimage" and "disabledimage".
+    bool SetAttribute(const QString& name, const QString& value);
+    // Disabled: disabled, else normal. Pushed: pushed, else hot, else normal. Focused: focused,
+    // else normal. Hot: hot, else normal. Otherwise normal.
+    const SkinImage& For(bool enabled, bool pushed, bool focused, bool hot) const;
 };
 
 // Text in one line (or wrapped, for Text), with colour, font, alignment and padding.
@@ -116,6 +127,8 @@ class Label : public Control {
 
   protected:
     void PaintText(QPainter& painter) override;
+    // After a change of colour, alignment or padding of the text; the base repaints.
+    virtual void TextStyleChanged() { update(); }
     // Draws text in rect() less the text padding with the label's alignment and wrapping.
     void DrawLabelText(QPainter& painter, const QString& text, const QColor& color) const;
 

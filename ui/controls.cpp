@@ -16,27 +16,6 @@
 
 namespace ui {
 
-namespace detail {
-
-const ImageSpec& FirstSetImage(std::initializer_list<const ImageSpec*> images) {
-    for (const ImageSpec* image : images)
-        if (!image->IsEmpty()) return *image;
-    return **std::prev(images.end());
-}
-
-bool SetImageAttribute(const QString& name, const QString& value,
-                       std::initializer_list<std::pair<const char*, ImageSpec*>> images) {
-    for (const auto& [key, image] : images) {
-        if (name == QLatin1String(key)) {
-            *image = ParseImage(value);
-            return true;
-        }
-    }
-    return false;
-}
-
-}  // namespace detail
-
 // ---- Text
 
 Text::Text(QWidget* parent) : Label(parent) {
@@ -61,12 +40,10 @@ void* Button::GetInterface(const QString& name) {
 }
 
 void Button::SetAttribute(const QString& name, const QString& value) {
-    if (detail::SetImageAttribute(name, value,
-                                  {{"normalimage", &normalImage_},
-                                   {"hotimage", &hotImage_},
-                                   {"pushedimage", &pushedImage_},
-                                   {"disabledimage", &disabledImage_},
-                                   {"foreimage", &foreImage_}})) {
+    if (images_.SetAttribute(name, value)) {
+        update();
+    } else if (name == QLatin1String("foreimage")) {
+        foreImage_ = ParseImage(value);
         update();
     } else if (name == QLatin1String("hottextcolor")) {
         if (auto c = ParseColor(value)) hotTextColor_ = *c, update();
@@ -82,14 +59,7 @@ void Button::Activate() {
 }
 
 void Button::PaintStatusImage(QPainter& painter) {
-    if (!isEnabled())
-        DrawImage(painter, detail::FirstSetImage({&disabledImage_, &normalImage_}));
-    else if (pushed_)
-        DrawImage(painter, detail::FirstSetImage({&pushedImage_, &hotImage_, &normalImage_}));
-    else if (hot_)
-        DrawImage(painter, detail::FirstSetImage({&hotImage_, &normalImage_}));
-    else
-        DrawImage(painter, normalImage_);
+    DrawImage(painter, images_.For(isEnabled(), pushed_, false, hot_));
     DrawImage(painter, foreImage_);
 }
 
@@ -167,9 +137,11 @@ void* Option::GetInterface(const QString& name) {
 }
 
 void Option::SetAttribute(const QString& name, const QString& value) {
-    if (detail::SetImageAttribute(
-            name, value,
-            {{"selectedimage", &selectedImage_}, {"selectedhotimage", &selectedHotImage_}})) {
+    if (name == QLatin1String("selectedimage")) {
+        selectedImage_ = ParseImage(value);
+        update();
+    } else if (name == QLatin1String("selectedhotimage")) {
+        selectedHotImage_ = ParseImage(value);
         update();
     } else if (name == QLatin1String("selectedtextcolor")) {
         if (auto c = ParseColor(value)) selectedTextColor_ = *c, update();
@@ -212,9 +184,9 @@ void Option::Activate() {
 }
 
 void Option::PaintStatusImage(QPainter& painter) {
-    const ImageSpec& image =
-        hot_ ? detail::FirstSetImage({&selectedHotImage_, &selectedImage_}) : selectedImage_;
-    if (!selected_ || image.IsEmpty() || (!isEnabled() && !disabledImage_.IsEmpty())) {
+    const SkinImage& image =
+        hot_ && !selectedHotImage_.IsEmpty() ? selectedHotImage_ : selectedImage_;
+    if (!selected_ || image.IsEmpty() || (!isEnabled() && !images_.disabled.IsEmpty())) {
         Button::PaintStatusImage(painter);
         return;
     }
@@ -295,7 +267,7 @@ void Progress::PaintStatusImage(QPainter& painter) {
     if (filled <= 0) return;
     const QRect bar(0, 0, filled, height());
     if (!foreImage_.IsEmpty()) {
-        ImageSpec fore = foreImage_;
+        SkinImage fore = foreImage_;
         fore.dest = fore.dest ? fore.dest->intersected(bar) : bar;
         DrawImage(painter, fore);
     } else if (fgColor_.isValid()) {

@@ -49,7 +49,8 @@ class Button : public Label {
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
-    ImageSpec normalImage_, hotImage_, pushedImage_, disabledImage_, foreImage_;
+    StateImages images_;
+    SkinImage foreImage_;
     QColor hotTextColor_, pushedTextColor_;
     bool hot_ = false;
     bool pushed_ = false;
@@ -81,7 +82,7 @@ class Option : public Button {
 
     bool selected_ = false;
     QString group_;
-    ImageSpec selectedImage_, selectedHotImage_;
+    SkinImage selectedImage_, selectedHotImage_;
     QColor selectedTextColor_;
 
   private:
@@ -117,7 +118,7 @@ class Progress : public Label {
     void PaintStatusImage(QPainter& painter) override;
     int min_ = 0, max_ = 100, value_ = 0;
     QColor fgColor_, bgColor_;
-    ImageSpec foreImage_;
+    SkinImage foreImage_;
 };
 
 // A ring 0–100: `bgcolor` for the track, `fgcolor` for the arc from twelve o'clock clockwise,
@@ -208,7 +209,7 @@ class Combo : public Label {
     std::vector<ListLabelElement*> items_;  // owned by the combo (not shown in it)
     int current_ = -1;
     bool hot_ = false;
-    ImageSpec normalImage_, hotImage_, pushedImage_, disabledImage_;
+    StateImages images_;
     QMargins itemTextPadding_;
     QColor itemTextColor_{0x30, 0x30, 0x30};
     QColor itemSelectedBkColor_{0xDD, 0xFF, 0xF9};
@@ -242,6 +243,7 @@ class Edit : public Label {
   protected:
     void PaintStatusImage(QPainter& painter) override;
     void PaintText(QPainter&) override {}  // the line edit draws the text
+    void TextStyleChanged() override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -251,16 +253,8 @@ class Edit : public Label {
     QLineEdit* edit_ = nullptr;
     bool numberOnly_ = false;
     bool hot_ = false;
-    ImageSpec normalImage_, hotImage_, focusedImage_, disabledImage_;
+    StateImages images_;
 };
-
-namespace detail {
-// The first of `images` that is set; the last one when none is.
-const ImageSpec& FirstSetImage(std::initializer_list<const ImageSpec*> images);
-// Parses `value` into the image named `name` among `images`; false when none is so named.
-bool SetImageAttribute(const QString& name, const QString& value,
-                       std::initializer_list<std::pair<const char*, ImageSpec*>> images);
-}  // namespace detail
 
 // The integer accessors of a control's text: SetControlInt writes the decimal text,
 // GetControlInt reads the leading integer (0 when there is none).

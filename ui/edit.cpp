@@ -37,11 +37,7 @@ void* Edit::GetInterface(const QString& name) {
 }
 
 void Edit::SetAttribute(const QString& name, const QString& value) {
-    if (detail::SetImageAttribute(name, value,
-                                  {{"normalimage", &normalImage_},
-                                   {"hotimage", &hotImage_},
-                                   {"focusedimage", &focusedImage_},
-                                   {"disabledimage", &disabledImage_}})) {
+    if (images_.SetAttribute(name, value)) {
         update();
     } else if (name == QLatin1String("numberonly")) {
         if (auto b = ParseBool(value)) SetNumberOnly(*b);
@@ -50,9 +46,7 @@ void Edit::SetAttribute(const QString& name, const QString& value) {
     } else if (name == QLatin1String("maxchar")) {
         if (auto v = ParseInt(value)) SetMaxChar(*v);
     } else {
-        // Colours, font, alignment and padding of the label become the line edit's.
         Label::SetAttribute(name, value);
-        ApplyStyle();
     }
 }
 
@@ -95,18 +89,13 @@ void Edit::SetSelAll() {
 }
 
 void Edit::PaintStatusImage(QPainter& painter) {
-    // SetTextColor is not virtual: a colour set from code is picked up here.
-    if (edit_->palette().color(QPalette::Active, QPalette::Text) != textColor_ ||
-        edit_->palette().color(QPalette::Disabled, QPalette::Text) != disabledTextColor_)
-        ApplyStyle();
-    if (!isEnabled())
-        DrawImage(painter, detail::FirstSetImage({&disabledImage_, &normalImage_}));
-    else if (edit_->hasFocus())
-        DrawImage(painter, detail::FirstSetImage({&focusedImage_, &normalImage_}));
-    else if (hot_)
-        DrawImage(painter, detail::FirstSetImage({&hotImage_, &normalImage_}));
-    else
-        DrawImage(painter, normalImage_);
+    DrawImage(painter, images_.For(isEnabled(), false, edit_->hasFocus(), hot_));
+}
+
+void Edit::TextStyleChanged() {
+    // Colours, alignment and padding of the label are the line edit's.
+    ApplyStyle();
+    update();
 }
 
 void Edit::resizeEvent(QResizeEvent* event) {

@@ -73,6 +73,8 @@ Control* BuildNode(const LayoutNode& node, Control* parent, const LayoutDocument
         control->setParent(window);
     }
     LayoutBuilder::ApplyAttributes(control, node, doc);
+    // The window sees presses on its controls first, for the caption drag.
+    control->installEventFilter(window);
     built.push_back(control);
     BuildChildren(node, control, doc, window, built);
     return control;

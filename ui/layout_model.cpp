@@ -88,36 +88,36 @@ bool ScanPairs(const QString& text, AttributeList& out) {
 
 }  // namespace
 
-ImageSpec ParseImage(const QString& text) {
-    ImageSpec spec;
+SkinImage ParseImage(const QString& text) {
+    SkinImage image;
     const QString t = text.trimmed();
-    if (t.isEmpty()) return spec;
+    if (t.isEmpty()) return image;
     if (!t.contains(QLatin1Char('='))) {
-        spec.file = t;
-        return spec;
+        image.file = t;
+        return image;
     }
     AttributeList pairs;
     if (!ScanPairs(t, pairs)) return {};
     for (const auto& [key, value] : pairs) {
         if (key == QLatin1String("file") || key == QLatin1String("res")) {
-            spec.file = value.trimmed();
+            image.file = value.trimmed();
         } else if (key == QLatin1String("source") || key == QLatin1String("dest")) {
             const std::optional<Edges> e = ParseEdges(value);
             if (!e || e->right < e->left || e->bottom < e->top) return {};
-            (key == QLatin1String("source") ? spec.source : spec.dest) =
+            (key == QLatin1String("source") ? image.source : image.dest) =
                 QRect(e->left, e->top, e->right - e->left, e->bottom - e->top);
         } else if (key == QLatin1String("corner")) {
             const std::optional<Edges> e = ParseEdges(value);
             if (!e || e->left < 0 || e->top < 0 || e->right < 0 || e->bottom < 0) return {};
-            spec.corner = *e;
+            image.corner = *e;
         } else if (key == QLatin1String("fade")) {
             const std::optional<int> f = ParseInt(value);
             if (!f) return {};
-            spec.fade = std::clamp(*f, 0, 255);
+            image.fade = std::clamp(*f, 0, 255);
         }
         // Other keys of the dialect (mask, hole, ...) are not used by the layouts.
     }
-    return spec;
+    return image;
 }
 
 AttributeList ParseAttributeString(const QString& text) {
@@ -182,8 +182,8 @@ LayoutNode ReadNode(QXmlStreamReader& xml) {
     return node;
 }
 
-FontSpec ReadFont(const LayoutNode& node, int index) {
-    FontSpec f;
+FontEntry ReadFont(const LayoutNode& node, int index) {
+    FontEntry f;
     f.id = ParseInt(node.Value(QStringLiteral("id"))).value_or(index);
     f.family = node.Value(QStringLiteral("name"));
     f.pixelSize = std::max(1, ParseInt(node.Value(QStringLiteral("size"))).value_or(12));

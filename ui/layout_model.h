@@ -36,17 +36,17 @@ std::optional<bool> ParseBool(const QString& text);
 
 // An image attribute: a bare file name, or "file='a.png' source='l,t,r,b' dest='l,t,r,b'
 // corner='l,t,r,b' fade='255'".
-struct ImageSpec {
+struct SkinImage {
     QString file;
     std::optional<QRect> source;  // part of the picture to draw (a state of a strip)
     std::optional<QRect> dest;    // place inside the control, relative to its top-left
     Edges corner;                 // borders kept unstretched
     int fade = 255;
     bool IsEmpty() const { return file.isEmpty(); }
-    bool operator==(const ImageSpec&) const = default;
+    bool operator==(const SkinImage&) const = default;
 };
-// Empty spec for an empty text or a malformed one.
-ImageSpec ParseImage(const QString& text);
+// An empty image for an empty text or a malformed one.
+SkinImage ParseImage(const QString& text);
 
 // The value of a <Default> or of an inline attribute string: name="value" pairs, in order.
 AttributeList ParseAttributeString(const QString& text);
@@ -60,7 +60,7 @@ struct LayoutNode {
     bool Has(const QString& name) const;
 };
 
-struct FontSpec {
+struct FontEntry {
     int id = -1;
     QString family;
     int pixelSize = 12;
@@ -72,7 +72,7 @@ struct FontSpec {
 
 struct LayoutDocument {
     AttributeList windowAttributes;
-    std::vector<FontSpec> fonts;
+    std::vector<FontEntry> fonts;
     // Class name (as written in <Default name="...">) with its default attributes.
     std::vector<std::pair<QString, AttributeList>> defaults;
     LayoutNode root;  // the one root container

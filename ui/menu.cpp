@@ -82,9 +82,9 @@ void MenuElement::PaintStatusImage(QPainter& painter) {
     const int indent = std::max(textPadding_.left(), iconSize_.width());
     const QRect iconRect((indent - iconSize_.width()) / 2, (height() - iconSize_.height()) / 2,
                          iconSize_.width(), iconSize_.height());
-    ImageSpec spec;
-    spec.file = icon_;
-    DrawImage(painter, spec, iconRect);
+    SkinImage image;
+    image.file = icon_;
+    DrawImage(painter, image, iconRect);
 }
 
 void MenuElement::PaintText(QPainter& painter) {
@@ -119,18 +119,17 @@ MenuWnd* MenuWnd::CreateMenu(QWidget* owner, const QString& layoutFile, const QP
         delete menu;
         return nullptr;
     }
-    // The menu is as tall as its items, whatever size the layout declares.
+    // The menu is as tall as its items, whatever size the layout declares: the items have
+    // fixed heights, so the placed last one tells where the content ends.
     int contentHeight = 0;
     if (auto* root = qobject_cast<Container*>(menu->Root())) {
-        contentHeight = root->Inset().top() + root->Inset().bottom();
-        int visibleItems = 0;
         for (int i = 0; i < root->ChildCount(); ++i) {
-            Control* c = root->ChildAt(i);
-            if (!c->IsVisibleFlag() || c->IsFloat()) continue;
-            contentHeight += c->FixedHeight() + c->Padding().top() + c->Padding().bottom();
-            ++visibleItems;
+            const Control* c = root->ChildAt(i);
+            if (c->IsVisibleFlag() && !c->IsFloat())
+                contentHeight =
+                    std::max(contentHeight, c->geometry().bottom() + 1 + c->Padding().bottom());
         }
-        contentHeight += root->ChildPadding() * std::max(0, visibleItems - 1);
+        if (contentHeight > 0) contentHeight += root->Inset().bottom();
     }
     const QMargins shadow = menu->ShadowMargins();
     const int contentWidth = menu->ClientRect().width();

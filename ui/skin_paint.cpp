@@ -8,12 +8,12 @@
 
 namespace ui {
 
-QRect ImageDestRect(const QRect& rect, const ImageSpec& image) {
+QRect ImageDestRect(const QRect& rect, const SkinImage& image) {
     if (!image.dest) return rect;
     return image.dest->translated(rect.topLeft()).intersected(rect);
 }
 
-bool DrawSkinImage(QPainter& painter, const QRect& rect, const ImageSpec& image,
+bool DrawSkinImage(QPainter& painter, const QRect& rect, const SkinImage& image,
                    const SkinPackage& package) {
     if (image.IsEmpty() || rect.isEmpty()) return false;
     const QImage picture = package.Image(image.file);

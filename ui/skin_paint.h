@@ -18,11 +18,11 @@ class SkinPackage;
 // default) stretched over `dest` (offset from rect's top-left; all of rect by default),
 // keeping `corner` borders unstretched, with `fade` as opacity. False when there is nothing
 // to draw (no file, missing picture, empty source).
-bool DrawSkinImage(QPainter& painter, const QRect& rect, const ImageSpec& image,
+bool DrawSkinImage(QPainter& painter, const QRect& rect, const SkinImage& image,
                    const SkinPackage& package);
 
 // The rectangle an image attribute covers inside `rect`.
-QRect ImageDestRect(const QRect& rect, const ImageSpec& image);
+QRect ImageDestRect(const QRect& rect, const SkinImage& image);
 
 void DrawSkinText(QPainter& painter, const QRect& rect, const QString& text, const QFont& font,
                   const QColor& color, Qt::Alignment align, bool wordWrap = false,

@@ -104,17 +104,17 @@ bool WindowBase::Build(QWidget* parent, Qt::WindowFlags flags, bool topLevel) {
     fonts_.clear();
     defaultFont_ = QApplication::font();
     bool haveDefault = false;
-    for (const FontSpec& spec : doc->fonts) {
-        QFont font(spec.family.isEmpty() ? QApplication::font().family() : spec.family);
-        font.setPixelSize(spec.pixelSize);
-        font.setBold(spec.bold);
-        font.setItalic(spec.italic);
-        font.setUnderline(spec.underline);
+    for (const FontEntry& entry : doc->fonts) {
+        QFont font(entry.family.isEmpty() ? QApplication::font().family() : entry.family);
+        font.setPixelSize(entry.pixelSize);
+        font.setBold(entry.bold);
+        font.setItalic(entry.italic);
+        font.setUnderline(entry.underline);
         font.setHintingPreference(QFont::PreferFullHinting);
-        fonts_.insert(spec.id, font);
-        if (spec.isDefault || (!haveDefault && &spec == &doc->fonts.front())) {
+        fonts_.insert(entry.id, font);
+        if (entry.isDefault || (!haveDefault && &entry == &doc->fonts.front())) {
             defaultFont_ = font;
-            haveDefault = haveDefault || spec.isDefault;
+            haveDefault = haveDefault || entry.isDefault;
         }
     }
 
@@ -136,7 +136,6 @@ bool WindowBase::Build(QWidget* parent, Qt::WindowFlags flags, bool topLevel) {
     root_->setParent(this);
     root_->show();
     root_->lower();
-    for (Control* c : findChildren<Control*>()) WatchControl(c);
 
     const QSize client = settings_.size.isValid() && !settings_.size.isEmpty()
                              ? settings_.size
@@ -157,10 +156,6 @@ bool WindowBase::Build(QWidget* parent, Qt::WindowFlags flags, bool topLevel) {
     return true;
 }
 
-void WindowBase::WatchControl(Control* control) {
-    control->installEventFilter(this);
-}
-
 void WindowBase::DeliverWindowInit() {
     if (initDelivered_ || !created_) return;
     initDelivered_ = true;
@@ -169,11 +164,8 @@ void WindowBase::DeliverWindowInit() {
 
 void WindowBase::SendNotify(Control* sender, const QString& type, qintptr wParam, qintptr lParam) {
     if (!created_) return;
-    if (!initDelivered_ && type != QLatin1String("windowinit")) DeliverWindowInit();
-    if (type == QLatin1String("windowinit")) {
-        DeliverWindowInit();
-        return;
-    }
+    DeliverWindowInit();  // once, and before anything else
+    if (type == QLatin1String("windowinit")) return;
     Notify(Notification{type, sender, wParam, lParam});
 }
 
@@ -419,7 +411,7 @@ void WindowBase::paintEvent(QPaintEvent* event) {
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.fillRect(rect(), Qt::transparent);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    ImageSpec shadow;
+    SkinImage shadow;
     shadow.file = settings_.shadowImage;
     shadow.corner = settings_.shadowCorner;
     DrawSkinImage(painter, rect(), shadow, SkinPackage::Current());

@@ -112,7 +112,6 @@ class WindowBase : public QWidget {
     void DeliverWindowInit();
     void FinishClose(int result);
     void ApplyZoomButtons();
-    void WatchControl(Control* control);
 
     Control* root_ = nullptr;
     WindowSettings settings_;

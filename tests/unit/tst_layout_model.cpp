@@ -162,12 +162,12 @@ void TestLayoutModel::image() {
     QFETCH(QRect, dest);
     QFETCH(int, cornerLeft);
     QFETCH(int, fade);
-    const ImageSpec spec = ParseImage(text);
-    QCOMPARE(spec.file, file);
-    QCOMPARE(spec.source.value_or(QRect()), source);
-    QCOMPARE(spec.dest.value_or(QRect()), dest);
-    QCOMPARE(spec.corner.left, cornerLeft);
-    QCOMPARE(spec.fade, fade);
+    const SkinImage image = ParseImage(text);
+    QCOMPARE(image.file, file);
+    QCOMPARE(image.source.value_or(QRect()), source);
+    QCOMPARE(image.dest.value_or(QRect()), dest);
+    QCOMPARE(image.corner.left, cornerLeft);
+    QCOMPARE(image.fade, fade);
 }
 
 void TestLayoutModel::attributeString() {

@@ -33,7 +33,7 @@ QImage WithShadow(const QImage& client, const ui::WindowSettings& settings) {
     canvas.fill(QColor(0xE4, 0xE9, 0xEC));
     QPainter painter(&canvas);
     if (!settings.shadowImage.isEmpty()) {
-        ui::ImageSpec shadow;
+        ui::SkinImage shadow;
         shadow.file = settings.shadowImage;
         shadow.corner = settings.shadowCorner;
         ui::DrawSkinImage(painter, canvas.rect().marginsRemoved(pad), shadow,
