@@ -1,0 +1,165 @@
+#include "app/autostart.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "data/data_folder.h"
+#include "system/process_launch.h"
+
+namespace Autostart {
+
+namespace {
+
+// Larger than any entry we write by far; a bigger file is not ours and is not read whole.
+constexpr qint64 kMaxEntryBytes = 64 * 1024;
+
+struct EntryKeys {
+    QString exec;
+    QString hidden;
+};
+
+// Only what IsAutoRunOn needs: Exec and Hidden of the [Desktop Entry] group. Written by hand
+// because QSettings rewrites keys and values of desktop files in its own INI way.
+EntryKeys ReadEntryKeys(const QByteArray& bytes) {
+    EntryKeys keys;
+    bool inMainGroup = false;
+    // fromUtf8 drops a leading BOM, which some editors write.
+    const QString text = QString::fromUtf8(bytes);
+    for (QStringView line : QStringView(text).split(u'\n')) {
+        line = line.trimmed();  // also drops the '\r' of CRLF files
+        if (line.isEmpty() || line.startsWith(u'#')) continue;
+        if (line.startsWith(u'[')) {
+            inMainGroup = line == u"[Desktop Entry]";
+            continue;
+        }
+        if (!inMainGroup) continue;
+        const qsizetype equals = line.indexOf(u'=');
+        if (equals < 0) continue;
+        // Exact names: "Exec[de]" is a localized key, and keys are case-sensitive.
+        const QStringView key = line.left(equals).trimmed();
+        const QStringView value = line.mid(equals + 1).trimmed();
+        if (key == u"Exec") {
+            keys.exec = value.toString();
+        } else if (key == u"Hidden") {
+            keys.hidden = value.toString();
+        }
+    }
+    return keys;
+}
+
+// A desktop entry string may hold any character but ASCII control characters other than the
+// three it has escapes for; a path with another one cannot be written into the entry.
+bool FitsInEntry(const QString& path) {
+    for (const QChar c : path) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != u'\n' && u != u'\t' && u != u'\r') || u == 0x7f) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+QString AutostartFolder() {
+    // Read every time: the environment is the source of truth, and tests move it between cases.
+    const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
+    const QString base =
+        (!xdg.isEmpty() && QDir::isAbsolutePath(xdg)) ? xdg : QDir::homePath() + "/.config";
+    return QDir::cleanPath(base + "/autostart");
+}
+
+QString EntryPath() {
+    return AutostartFolder() + '/' + kEntryFileName;
+}
+
+bool IsAutoRunOn() {
+    QFile file(EntryPath());
+    // Regular files only: a folder is not an entry, and opening a FIFO would block.
+    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly)) return false;
+    if (file.size() > kMaxEntryBytes) return false;
+    const EntryKeys keys = ReadEntryKeys(file.read(kMaxEntryBytes));
+    return !keys.exec.isEmpty() && keys.hidden != u"true";
+}
+
+bool SetAutoRun(bool on) {
+    const QString path = EntryPath();
+    if (!on) {
+        if (QFile::remove(path)) return true;
+        // Not there (perhaps removed meanwhile) is as good; a dangling link still counts as there.
+        const QFileInfo info(path);
+        return !info.exists() && !info.isSymLink();
+    }
+
+    const QString program = ProcessLaunch::GetProgramPath();
+    if (program.isEmpty() || !FitsInEntry(program)) return false;
+    if (!DataFolder::CreateFolderChain(AutostartFolder())) return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    const QByteArray bytes = EntryText(program).toUtf8();
+    if (file.write(bytes) != bytes.size()) return false;  // the destructor drops the temp file
+    return file.commit();
+}
+
+QString GetInstallFolder() {
+    return ProcessLaunch::GetProgramFolder();
+}
+
+QString QuoteExecArgument(const QString& path) {
+    // First level, the Exec rules: one quoted argument, with the reserved characters escaped
+    // and '%' doubled so it is not read as a field code.
+    QString quoted = QStringLiteral("\"");
+    for (const QChar c : path) {
+        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\') {
+            quoted += u'\\';
+            quoted += c;
+        } else if (c == u'%') {
+            quoted += u"%%";
+        } else {
+            quoted += c;
+        }
+    }
+    quoted += u'"';
+
+    // Second level: Exec is a string value, read with the string escapes before the Exec rules.
+    QString value;
+    value.reserve(quoted.size());
+    for (const QChar c : quoted) {
+        switch (c.unicode()) {
+            case u'\\':
+                value += u"\\\\";
+                break;
+            case u'\n':
+                value += u"\\n";
+                break;
+            case u'\t':
+                value += u"\\t";
+                break;
+            case u'\r':
+                value += u"\\r";
+                break;
+            default:
+                value += c;
+        }
+    }
+    return value;
+}
+
+QString EntryText(const QString& executablePath) {
+    return QStringLiteral(
+               "[Desktop Entry]\n"
+               "Type=Application\n"
+               "Name=VitaCompanion\n"
+               "Name[zh_CN]=悦息伙伴\n"
+               "Comment=Blue-light filter, drink-water and rest-break reminders\n"
+               "Exec=") +
+           QuoteExecArgument(executablePath) +
+           QStringLiteral(
+               "\n"
+               "Icon=vita-companion\n"
+               "Terminal=false\n"
+               "X-GNOME-Autostart-enabled=true\n");
+}
+
+}  // namespace Autostart

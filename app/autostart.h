@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+// Start at logon, the XDG way: a desktop entry in the user's autostart folder.
+namespace Autostart {
+
+inline constexpr const char* kEntryFileName = "VitaCompanion.desktop";
+
+// $XDG_CONFIG_HOME/autostart (~/.config/autostart when unset, empty or relative).
+QString AutostartFolder();
+QString EntryPath();
+
+// True when the entry exists, has a non-empty Exec and is not Hidden=true.
+bool IsAutoRunOn();
+// On: writes the entry (atomically, creating the folder) with Exec = the running executable,
+// quoted. Off: removes the entry; no entry is fine. False when the file system refused.
+bool SetAutoRun(bool on);
+// The folder that holds the running executable.
+QString GetInstallFolder();
+
+// `path` as one argument of a desktop entry's Exec value: double-quoted, with the characters
+// the Exec rules reserve escaped, then escaped again as a desktop entry string value.
+QString QuoteExecArgument(const QString& path);
+// The whole entry text for an executable path.
+QString EntryText(const QString& executablePath);
+
+}  // namespace Autostart
