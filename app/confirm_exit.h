@@ -1,0 +1,20 @@
+#pragma once
+
+#include "ui/window_base.h"
+
+inline constexpr int kConfirmExitYes = 1;
+inline constexpr int kConfirmExitNo = 2;
+
+// The question whether the program should really quit.
+class CConfirmExitDlg : public ui::WindowBase {
+    Q_OBJECT
+  public:
+    QString LayoutFile() const override { return QStringLiteral("ConfirmExit.xml"); }
+    void Notify(const ui::Notification& msg) override;
+    // Menus of other windows are not this dialog's business.
+    void OnMenuClick(const QString&) override {}
+};
+
+// Asks modally, owned by `owner` (which may be hidden): kConfirmExitYes to quit, kConfirmExitNo
+// to stay; 0 when the dialog could not be shown or was dismissed with Escape.
+int ConfirmExit(QWidget* owner);

@@ -1,0 +1,68 @@
+// The entry point: settings first, then one instance per user and display, the main window and
+// the tray, and the event loop until the user confirms the exit or a termination signal comes.
+
+#include <QApplication>
+#include <csignal>
+
+#include "app/main_window.h"
+#include "app/single_instance.h"
+#include "app/tray_icon.h"
+#include "app/unix_signals.h"
+#include "data/settings_store.h"
+#include "eye/gamma_filter.h"
+
+namespace {
+const char* const kDisplayName = "悦息伙伴";
+constexpr int kExitCannotLock = -1;
+constexpr int kExitAlreadyRunning = 1;
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    // A database that cannot be opened leaves the defaults; the program runs on with them.
+    SettingsStore::OpenSettings();
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("VitaCompanion"));
+    QApplication::setApplicationDisplayName(QString::fromUtf8(kDisplayName));
+    QGuiApplication::setDesktopFileName(QStringLiteral("vita-companion"));
+    QApplication::setQuitOnLastWindowClosed(false);  // closing the window only hides it
+    QApplication::setWindowIcon(ApplicationIcon());
+    ui::InstallFontSubstitutions();
+
+    SingleInstance instance(SingleInstance::RuntimeFolder(), SingleInstance::InstanceName());
+    switch (instance.Claim()) {
+        case SingleInstance::Role::Failed:
+            return kExitCannotLock;
+        case SingleInstance::Role::Second:
+            return kExitAlreadyRunning;  // the first instance has shown its window
+        case SingleInstance::Role::First:
+            break;
+    }
+
+    // Every way out below ends the loop, so the screen is restored after it.
+    UnixSignalWatcher signalWatcher({SIGTERM, SIGINT, SIGHUP});
+    QObject::connect(&signalWatcher, &UnixSignalWatcher::Received, &app,
+                     [] { QApplication::exit(0); });
+
+    // The page shows the filter as stored, so the screen starts matching it.
+    ApplyStoredFilter();
+
+    int exitCode = 0;
+    {
+        CMainDlg mainWindow;
+        QObject::connect(
+            &mainWindow, &CMainDlg::QuitRequested, &app, [](int code) { QApplication::exit(code); },
+            Qt::QueuedConnection);
+        QObject::connect(&instance, &SingleInstance::ShowRequested, &mainWindow,
+                         [&mainWindow] { mainWindow.ShowWithFocus(); });
+        mainWindow.Create(nullptr);
+        mainWindow.setWindowTitle(QString::fromUtf8(kDisplayName));
+        mainWindow.CenterWindow();
+        mainWindow.show();
+        exitCode = QApplication::exec();
+    }  // the tray icon goes with the window
+
+    RestoreIdentityRamp();
+    SettingsStore::CloseSettings();
+    return exitCode;
+}

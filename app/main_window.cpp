@@ -1,0 +1,287 @@
+#include "app/main_window.h"
+
+#include <QCursor>
+#include <QMouseEvent>
+
+#include "app/autostart.h"
+#include "app/confirm_exit.h"
+#include "app/tray_icon.h"
+#include "system/process_launch.h"
+#include "ui/menu.h"
+#include "ui/wnd_host.h"
+
+CMainDlg* TheMainWindow = nullptr;
+
+namespace {
+
+// The five pages: layout tag, host name, the button name that selects the page, its title.
+struct PageEntry {
+    const char* tag;
+    const char* host;
+    const char* button;
+    const char* title;
+};
+constexpr std::array<PageEntry, 5> kPages{{
+    {"WndEyeProtect", "wnd_eyeprotect", "btn_eyeprotect_set", "防蓝光设置"},
+    {"WndDrinkWater", "wnd_drinkwater", "btn_drinkwater_set", "喝水提醒设置"},
+    {"WndDrinkWaterShow", "wnd_drinkwater_show", "btn_drink_imm", "立即喝水"},
+    {"WndDrinkWaterAchieve", "wnd_drinkwater_achieve", "btn_achievement", "喝水成绩"},
+    {"WndHaveRelax", "wnd_haverelax", "btn_haverelax_set", "休息提醒设置"},
+}};
+
+int PageIndexByButton(const QString& button) {
+    for (std::size_t i = 0; i < kPages.size(); ++i)
+        if (button == QLatin1String(kPages[i].button)) return static_cast<int>(i);
+    return -1;
+}
+
+// Clicks that open a page: the tiles and their small buttons, by sender name.
+struct ClickRoute {
+    const char* sender;
+    const char* page;
+};
+constexpr std::array<ClickRoute, 8> kClickRoutes{{
+    {"btn_eyeprotect_set", "btn_eyeprotect_set"},
+    {"btn_eyeprotect", "btn_eyeprotect_set"},
+    {"btn_drinkwater_set", "btn_drinkwater_set"},
+    {"btn_drink_imm", "btn_drink_imm"},
+    {"btn_achievement", "btn_achievement"},
+    {"btn_haverelax_set", "btn_haverelax_set"},
+    {"btn_relax", "btn_haverelax_set"},
+    {"btn_back", "btn_back"},
+}};
+
+// Tray menu items that bring the window to the front on a page.
+struct MenuRoute {
+    const char* item;
+    const char* page;
+};
+constexpr std::array<MenuRoute, 5> kTrayPageItems{{
+    {"menu_tray_drink_imm", "btn_drink_imm"},
+    {"menu_tray_drink_achieve", "btn_achievement"},
+    {"menu_tray_drink_set", "btn_drinkwater_set"},
+    {"menu_tray_relax_set", "btn_haverelax_set"},
+    {"menu_tray_blue_set", "btn_eyeprotect_set"},
+}};
+
+// How far above the pointer the tray menu's top lies.
+constexpr int kTrayMenuLift = 252;
+// Gap between the title menu button and its menu.
+constexpr int kTitleMenuGap = 10;
+
+// Stands in for a feature page whose window has not been written yet: the page area in the
+// window's colours, so navigation looks and behaves as it will.
+ui::Control* NewPendingPage(QWidget* window) {
+    auto* page = new ui::Control(window);
+    page->SetAttribute(QStringLiteral("bkcolor"), QStringLiteral("#FFF7FFFF"));
+    page->SetBkImage(QStringLiteral("file='label_wave.png' dest='0,320,350,424'"));
+    page->hide();
+    return page;
+}
+
+}  // namespace
+
+CMainDlg::CMainDlg() {
+    TheMainWindow = this;
+}
+
+CMainDlg::~CMainDlg() {
+    delete tray_;  // the icon leaves the panel before the window goes
+    tray_ = nullptr;
+    if (TheMainWindow == this) TheMainWindow = nullptr;
+}
+
+ui::Control* CMainDlg::CreateControl(const QString& tag) {
+    for (std::size_t i = 0; i < kPages.size(); ++i) {
+        if (tag != QLatin1String(kPages[i].tag)) continue;
+        if (!pages_[i]) pages_[i] = NewPendingPage(this);
+        return CWndUI::CreateHost(pages_[i]);
+    }
+    return nullptr;
+}
+
+QWidget* CMainDlg::Page(const QString& hostName) const {
+    for (std::size_t i = 0; i < kPages.size(); ++i)
+        if (hostName == QLatin1String(kPages[i].host)) return pages_[i];
+    return nullptr;
+}
+
+void CMainDlg::InitControls() {
+    const auto find = [this](const char* name) { return FindControl(QString::fromLatin1(name)); };
+    c_.btnBack = find("btn_back");
+    c_.btnAchievement = find("btn_achievement");
+    c_.btnDrinkWaterSet = find("btn_drinkwater_set");
+    c_.btnEyeProtectSet = find("btn_eyeprotect_set");
+    c_.btnHaveRelaxSet = find("btn_haverelax_set");
+    c_.containerTitle = find("container_title");
+    c_.containerBack = find("container_back");
+    c_.labelBack = find("label_back");
+    for (std::size_t i = 0; i < kPages.size(); ++i) c_.pageHosts[i] = find(kPages[i].host);
+    c_.containerDrinkWater = find("container_drink_water");
+    c_.containerRelax = find("container_relax");
+    c_.containerEyeProtect = find("container_eye_protect");
+
+    // Tile hover follows the pointer over every control of the window.
+    setMouseTracking(true);
+    installEventFilter(this);
+    for (ui::Control* control : Root()->findChildren<ui::Control*>()) {
+        if (control->Window() != this) continue;
+        control->setMouseTracking(true);
+        control->installEventFilter(this);
+    }
+}
+
+void CMainDlg::Notify(const ui::Notification& msg) {
+    if (msg.type == QLatin1String("windowinit")) {
+        InitControls();
+        if (!tray_) tray_ = new TrayIcon(this);
+        tray_->Show();
+        return;
+    }
+    if (msg.type != QLatin1String("click")) return;
+    const QString sender = msg.SenderName();
+    if (sender == QLatin1String("btn_main_menu")) {
+        OpenTitleMenu();
+    } else if (sender == QLatin1String("btn_show_min")) {
+        OnSystemCommand(ui::SystemCommand::Minimize);
+    } else if (sender == QLatin1String("btn_wnd_close")) {
+        hide();
+    } else {
+        for (const ClickRoute& route : kClickRoutes) {
+            if (sender == QLatin1String(route.sender)) {
+                ShowPage(QString::fromLatin1(route.page));
+                break;
+            }
+        }
+    }
+}
+
+void CMainDlg::ShowPage(const QString& buttonName) {
+    if (!c_.containerEyeProtect) return;
+    for (ui::Control* control : {c_.containerTitle, c_.containerBack})
+        if (control) control->setVisible(false);
+    for (ui::Control* host : c_.pageHosts)
+        if (host) host->setVisible(false);
+
+    const int index = PageIndexByButton(buttonName);
+    if (index >= 0) {
+        if (c_.containerBack) c_.containerBack->setVisible(true);
+        if (ui::Control* host = c_.pageHosts[static_cast<std::size_t>(index)])
+            host->setVisible(true);
+        if (c_.labelBack)
+            c_.labelBack->SetText(QString::fromUtf8(kPages[static_cast<std::size_t>(index)].title));
+        currentPage_ = buttonName;
+    } else {
+        if (buttonName == QLatin1String("btn_back") && c_.containerTitle)
+            c_.containerTitle->setVisible(true);
+        currentPage_.clear();
+    }
+}
+
+bool CMainDlg::HandleWindowMessage(ui::WindowMessage* msg) {
+    switch (static_cast<int>(msg->type())) {
+        case ui::GoHomeMessage:
+            SendNotify(c_.btnBack, QStringLiteral("click"));
+            return true;
+        case ui::ShowAchievementMessage:
+            SendNotify(c_.btnAchievement, QStringLiteral("click"));
+            return true;
+        case ui::TrayCallbackMessage:
+            OnTrayEvent(msg->lParam());
+            return true;
+        default:
+            return ui::WindowBase::HandleWindowMessage(msg);
+    }
+}
+
+void CMainDlg::OnSystemCommand(ui::SystemCommand command) {
+    switch (command) {
+        case ui::SystemCommand::Close:
+            hide();  // the program lives on in the tray
+            break;
+        case ui::SystemCommand::Maximize:
+            break;  // a fixed-size panel
+        default:
+            ui::WindowBase::OnSystemCommand(command);
+    }
+}
+
+void CMainDlg::UpdateTileHover(const QPoint& p) {
+    if (!c_.containerEyeProtect) return;
+    // QRect::contains leaves the right and bottom edges (x + width, y + height) outside.
+    const auto inside = [&p](const ui::Control* tile) {
+        return tile && tile->geometry().contains(p);
+    };
+    const bool onDrink = inside(c_.containerDrinkWater);
+    if (c_.btnAchievement) c_.btnAchievement->setVisible(onDrink);
+    if (c_.btnDrinkWaterSet) c_.btnDrinkWaterSet->setVisible(onDrink);
+    if (c_.btnEyeProtectSet) c_.btnEyeProtectSet->setVisible(inside(c_.containerEyeProtect));
+    if (c_.btnHaveRelaxSet) c_.btnHaveRelaxSet->setVisible(inside(c_.containerRelax));
+}
+
+bool CMainDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (c_.containerEyeProtect) {
+        if (event->type() == QEvent::MouseMove) {
+            const auto* me = static_cast<QMouseEvent*>(event);
+            const QPoint inWindow = mapFromGlobal(me->globalPosition().toPoint());
+            UpdateTileHover(Root()->mapFrom(this, inWindow));
+        } else if (event->type() == QEvent::Leave && watched == this) {
+            // The pointer left the window: no tile is under it any more.
+            UpdateTileHover(QPoint(-1, -1));
+        }
+    }
+    return ui::WindowBase::eventFilter(watched, event);
+}
+
+void CMainDlg::OpenTitleMenu() {
+    ui::Control* button = FindControl(QStringLiteral("btn_main_menu"));
+    if (!button) return;
+    const QPoint below = button->mapToGlobal(QPoint(0, button->height() + kTitleMenuGap));
+    ui::MenuWnd* menu = ui::MenuWnd::CreateMenu(this, QStringLiteral("menu_title.xml"), below);
+    if (!menu) return;
+    menu->SetItemIcon(QStringLiteral("menu_title_run"),
+                      Autostart::IsAutoRunOn() ? QStringLiteral("menu_tick.png") : QString());
+}
+
+void CMainDlg::OpenTrayMenu(const QPoint& cursor) {
+    ui::MenuWnd::CreateMenu(this, QStringLiteral("menu_tray.xml"),
+                            QPoint(cursor.x(), cursor.y() - kTrayMenuLift));
+}
+
+void CMainDlg::OnTrayEvent(qintptr mouseMessage) {
+    if (mouseMessage == TrayMouse::LeftDoubleClick) {
+        ShowWithFocus();
+    } else if (mouseMessage == TrayMouse::RightDown) {
+        OpenTrayMenu(QCursor::pos());
+    }
+}
+
+void CMainDlg::OnMenuCommand(const QString& item) {
+    if (item == QLatin1String("menu_title_run")) {
+        Autostart::SetAutoRun(!Autostart::IsAutoRunOn());
+        return;
+    }
+    if (item == QLatin1String("menu_title_update") || item == QLatin1String("menu_tray_update")) {
+        LaunchUpdater();
+        return;
+    }
+    for (const MenuRoute& route : kTrayPageItems) {
+        if (item == QLatin1String(route.item)) {
+            ShowWithFocus();  // shown, raised and active
+            ShowPage(QString::fromLatin1(route.page));
+            return;
+        }
+    }
+    if (item == QLatin1String("menu_tray_exit")) {
+        if (ConfirmExit(this) == kConfirmExitYes) emit QuitRequested(0);
+    }
+    // The feedback items, and anything unknown, do nothing.
+}
+
+void CMainDlg::LaunchUpdater() {
+    const QString folder = ProcessLaunch::GetProgramFolder();
+    if (folder.isEmpty()) return;
+    ProcessLaunch::RunRequest request;
+    request.program = folder + QStringLiteral("/update");
+    ProcessLaunch::RunProcess(request);  // a missing updater is not reported
+}
