@@ -63,11 +63,8 @@ bool FitsInEntry(const QString& path) {
 }  // namespace
 
 QString AutostartFolder() {
-    // Read every time: the environment is the source of truth, and tests move it between cases.
-    const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
-    const QString base =
-        (!xdg.isEmpty() && QDir::isAbsolutePath(xdg)) ? xdg : QDir::homePath() + "/.config";
-    return QDir::cleanPath(base + "/autostart");
+    return QDir::cleanPath(DataFolder::XdgBaseFolder("XDG_CONFIG_HOME", ".config") +
+                           QStringLiteral("/autostart"));
 }
 
 QString EntryPath() {

@@ -36,12 +36,15 @@ bool MakeLevel(const QByteArray& path) {
 
 }  // namespace
 
-QString GetDataFolder() {
+QString XdgBaseFolder(const char* variable, const char* belowHome) {
     // Read every time: the environment is the source of truth, and tests move it between cases.
-    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
-    const QString base =
-        (!xdg.isEmpty() && QDir::isAbsolutePath(xdg)) ? xdg : QDir::homePath() + "/.local/share";
-    return QDir::cleanPath(base + '/' + kFolderName);
+    const QString xdg = qEnvironmentVariable(variable);
+    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg)) return QDir::cleanPath(xdg);
+    return QDir::cleanPath(QDir::homePath() + '/' + QLatin1String(belowHome));
+}
+
+QString GetDataFolder() {
+    return QDir::cleanPath(XdgBaseFolder("XDG_DATA_HOME", ".local/share") + '/' + kFolderName);
 }
 
 bool CreateFolderChain(const QString& path) {
