@@ -5,10 +5,8 @@ void CConfirmExitDlg::Notify(const ui::Notification& msg) {
     const QString sender = msg.SenderName();
     if (sender == QLatin1String("btn_yes")) {
         Close(kConfirmExitYes);
-    } else if (sender == QLatin1String("btn_no")) {
+    } else if (sender == QLatin1String("btn_no") || sender == QLatin1String("btn_wnd_close")) {
         Close(kConfirmExitNo);
-    } else if (sender == QLatin1String("btn_wnd_close")) {
-        Close(kConfirmExitYes);
     }
 }
 
