@@ -30,13 +30,11 @@ int main(int argc, char* argv[]) {
     ui::InstallFontSubstitutions();
 
     SingleInstance instance(SingleInstance::RuntimeFolder(), SingleInstance::InstanceName());
-    switch (instance.Claim()) {
-        case SingleInstance::Role::Failed:
-            return kExitCannotLock;
-        case SingleInstance::Role::Second:
-            return kExitAlreadyRunning;  // the first instance has shown its window
-        case SingleInstance::Role::First:
-            break;
+    const SingleInstance::Role role = instance.Claim();
+    if (role != SingleInstance::Role::First) {
+        SettingsStore::CloseSettings();
+        // A second start has had the first instance show its window.
+        return role == SingleInstance::Role::Second ? kExitAlreadyRunning : kExitCannotLock;
     }
 
     // Every way out below ends the loop, so the screen is restored after it.

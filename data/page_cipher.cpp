@@ -597,9 +597,12 @@ struct KeyLess {
 }  // namespace
 
 const char* VfsForKey(const Key& key) {
-    static std::mutex lock;
-    static std::map<Key, std::unique_ptr<CipherVfs>, KeyLess> registered;
-    std::lock_guard guard(lock);
+    // Never destroyed: SQLite keeps the registered VFSes for the life of the process, and a
+    // connection closed by another static's destructor at exit still calls into them.
+    static auto* lock = new std::mutex;
+    static auto* registry = new std::map<Key, std::unique_ptr<CipherVfs>, KeyLess>;
+    auto& registered = *registry;
+    std::lock_guard guard(*lock);
     if (auto it = registered.find(key); it != registered.end()) return it->second->name.c_str();
     sqlite3_initialize();
     sqlite3_vfs* base = sqlite3_vfs_find(nullptr);
