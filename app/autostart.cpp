@@ -89,12 +89,12 @@ bool SetAutoRun(bool on) {
         return !info.exists() && !info.isSymLink();
     }
 
-    const QString program = ProcessLaunch::GetProgramPath();
-    if (program.isEmpty() || !FitsInEntry(program)) return false;
+    const QString text = EntryText(ProcessLaunch::GetProgramPath());
+    if (text.isEmpty()) return false;
     if (!DataFolder::CreateFolderChain(AutostartFolder())) return false;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return false;
-    const QByteArray bytes = EntryText(program).toUtf8();
+    const QByteArray bytes = text.toUtf8();
     if (file.write(bytes) != bytes.size()) return false;  // the destructor drops the temp file
     return file.commit();
 }
@@ -144,6 +144,7 @@ QString QuoteExecArgument(const QString& path) {
 }
 
 QString EntryText(const QString& executablePath) {
+    if (executablePath.isEmpty() || !FitsInEntry(executablePath)) return {};
     return QStringLiteral(
                "[Desktop Entry]\n"
                "Type=Application\n"

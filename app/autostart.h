@@ -22,7 +22,8 @@ QString GetInstallFolder();
 // `path` as one argument of a desktop entry's Exec value: double-quoted, with the characters
 // the Exec rules reserve escaped, then escaped again as a desktop entry string value.
 QString QuoteExecArgument(const QString& path);
-// The whole entry text for an executable path.
+// The whole entry text for an executable path; empty for an empty path or one holding a control
+// character the format has no escape for.
 QString EntryText(const QString& executablePath);
 
 }  // namespace Autostart
