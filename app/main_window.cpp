@@ -35,12 +35,14 @@ int PageIndexByButton(const QString& button) {
     return -1;
 }
 
-// Clicks that open a page: the tiles and their small buttons, by sender name.
-struct ClickRoute {
-    const char* sender;
+// A name (a click's sender, a menu item) and the page it opens.
+struct Route {
+    const char* from;
     const char* page;
 };
-constexpr std::array<ClickRoute, 8> kClickRoutes{{
+
+// Clicks that open a page: the tiles and their small buttons.
+constexpr std::array<Route, 8> kClickRoutes{{
     {"btn_eyeprotect_set", "btn_eyeprotect_set"},
     {"btn_eyeprotect", "btn_eyeprotect_set"},
     {"btn_drinkwater_set", "btn_drinkwater_set"},
@@ -52,11 +54,7 @@ constexpr std::array<ClickRoute, 8> kClickRoutes{{
 }};
 
 // Tray menu items that bring the window to the front on a page.
-struct MenuRoute {
-    const char* item;
-    const char* page;
-};
-constexpr std::array<MenuRoute, 5> kTrayPageItems{{
+constexpr std::array<Route, 5> kTrayPageItems{{
     {"menu_tray_drink_imm", "btn_drink_imm"},
     {"menu_tray_drink_achieve", "btn_achievement"},
     {"menu_tray_drink_set", "btn_drinkwater_set"},
@@ -147,8 +145,8 @@ void CMainDlg::Notify(const ui::Notification& msg) {
     } else if (sender == QLatin1String("btn_wnd_close")) {
         hide();
     } else {
-        for (const ClickRoute& route : kClickRoutes) {
-            if (sender == QLatin1String(route.sender)) {
+        for (const Route& route : kClickRoutes) {
+            if (sender == QLatin1String(route.from)) {
                 ShowPage(QString::fromLatin1(route.page));
                 break;
             }
@@ -265,8 +263,8 @@ void CMainDlg::OnMenuCommand(const QString& item) {
         LaunchUpdater();
         return;
     }
-    for (const MenuRoute& route : kTrayPageItems) {
-        if (item == QLatin1String(route.item)) {
+    for (const Route& route : kTrayPageItems) {
+        if (item == QLatin1String(route.from)) {
             ShowWithFocus();  // shown, raised and active
             ShowPage(QString::fromLatin1(route.page));
             return;
