@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -142,8 +143,12 @@ MenuWnd* MenuWnd::CreateMenu(QWidget* owner, const QString& layoutFile, const QP
         content.moveTopLeft(screenPoint);
     else
         content.moveTopRight(screenPoint);
-    // Kept on the screen the point is on.
-    if (QScreen* screen = QGuiApplication::screenAt(screenPoint)) {
+    // Kept on the screen the point is on; a point beside every screen (a menu lifted above a
+    // panel at the top) goes to the pointer's screen.
+    QScreen* screen = QGuiApplication::screenAt(screenPoint);
+    if (!screen) screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (screen) {
         const QRect area = screen->availableGeometry();
         if (content.right() > area.right()) content.moveRight(area.right());
         if (content.bottom() > area.bottom()) content.moveBottom(area.bottom());

@@ -228,11 +228,18 @@ void TestPageHostMenu::menuPlacement() {
     QCOMPARE(menu->mapToGlobal(menu->ClientRect().topLeft()), QPoint(50, 60));
     menu->Close();
     // Near the screen's corner it stays on the screen.
-    menu = MenuWnd::CreateMenu(&owner, "menu_test.xml", screen.bottomRight() - QPoint(5, 5));
-    const QRect content(menu->mapToGlobal(menu->ClientRect().topLeft()), menu->ClientRect().size());
-    QVERIFY(screen.contains(content));
-    menu->Close();
-    QTRY_VERIFY(!menu);
+    // Near the screen's corners, or from a point off the screen (a tray menu lifted above a
+    // panel at the top), it stays on the screen.
+    for (const QPoint& point : {screen.bottomRight() - QPoint(5, 5), QPoint(40, -240),
+                                QPoint(-300, screen.bottom() + 100)}) {
+        menu = MenuWnd::CreateMenu(&owner, "menu_test.xml", point);
+        const QRect content(menu->mapToGlobal(menu->ClientRect().topLeft()),
+                            menu->ClientRect().size());
+        QVERIFY2(screen.contains(content),
+                 qPrintable(QString("from %1,%2").arg(point.x()).arg(point.y())));
+        menu->Close();
+        QTRY_VERIFY(!menu);
+    }
 }
 
 void TestPageHostMenu::nativeMenu() {
