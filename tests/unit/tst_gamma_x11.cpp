@@ -7,35 +7,10 @@
 #include "eye/gamma_x11.h"
 #include "tests/support/xvfb_server.h"
 
-// Last: Xlib defines macros (Bool, Status, None...) that clash with Qt's own names.
-#include <X11/Xlib.h>
-#include <X11/extensions/Xrandr.h>
+// Last: Xlib's macros clash with Qt's names.
+#include "tests/support/crtc_gamma.h"
 
 namespace {
-
-using Channels = std::vector<std::vector<std::uint16_t>>;  // red, green, blue
-
-// Every gamma-capable CRTC's ramp, read back over a connection of its own.
-std::vector<Channels> ReadCrtcGammas() {
-    std::vector<Channels> out;
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr) return out;
-    XRRScreenResources* resources =
-        XRRGetScreenResourcesCurrent(display, XDefaultRootWindow(display));
-    for (int i = 0; resources != nullptr && i < resources->ncrtc; ++i) {
-        if (XRRGetCrtcGammaSize(display, resources->crtcs[i]) < 2) continue;
-        XRRCrtcGamma* gamma = XRRGetCrtcGamma(display, resources->crtcs[i]);
-        if (gamma == nullptr) continue;
-        const auto size = static_cast<std::size_t>(gamma->size);
-        out.push_back({{gamma->red, gamma->red + size},
-                       {gamma->green, gamma->green + size},
-                       {gamma->blue, gamma->blue + size}});
-        XRRFreeGamma(gamma);
-    }
-    if (resources != nullptr) XRRFreeScreenResources(resources);
-    XCloseDisplay(display);
-    return out;
-}
 
 qsizetype OpenFileCount() {
     return QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size();
