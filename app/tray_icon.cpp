@@ -71,12 +71,6 @@ TrayIcon::~TrayIcon() {
 void TrayIcon::Show() {
     icon_.show();
 }
-void TrayIcon::Hide() {
-    icon_.hide();
-}
-bool TrayIcon::IsShown() const {
-    return icon_.isVisible();
-}
 QString TrayIcon::ToolTip() const {
     return icon_.toolTip();
 }

@@ -25,11 +25,8 @@ class TrayIcon : public QObject {
     ~TrayIcon() override;
 
     void Show();
-    void Hide();
-    bool IsShown() const;
     QString ToolTip() const;
     QIcon Icon() const;
-    bool HasPlatformMenu() const { return menu_ != nullptr; }
 
     // What an activation means as a mouse event (0 for none).
     static int MouseMessageFor(QSystemTrayIcon::ActivationReason reason);

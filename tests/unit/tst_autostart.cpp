@@ -138,6 +138,7 @@ void TestAutostart::switchOnAndOff() {
     QVERIFY(Autostart::SetAutoRun(true));
     QVERIFY(Autostart::IsAutoRunOn());
     QCOMPARE(UnquoteExec(ExecLineOf(entry)), program_);
+    QCOMPARE(Autostart::GetInstallFolder(), QFileInfo(program_).absolutePath());
     QVERIFY(Autostart::SetAutoRun(true));  // again: rewritten in place
 
     QVERIFY(Autostart::SetAutoRun(false));
