@@ -12,7 +12,6 @@
 #include "eye/gamma_filter.h"
 
 namespace {
-const char* const kDisplayName = "悦息伙伴";
 constexpr int kExitCannotLock = -1;
 constexpr int kExitAlreadyRunning = 1;
 }  // namespace

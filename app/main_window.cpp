@@ -98,6 +98,13 @@ ui::Control* CMainDlg::CreateControl(const QString& tag) {
     return nullptr;
 }
 
+QString CMainDlg::CurrentPage() const {
+    for (std::size_t i = 0; i < kPages.size(); ++i)
+        if (c_.pageHosts[i] && c_.pageHosts[i]->IsVisibleFlag())
+            return QString::fromLatin1(kPages[i].button);
+    return {};
+}
+
 QWidget* CMainDlg::Page(const QString& hostName) const {
     for (std::size_t i = 0; i < kPages.size(); ++i)
         if (hostName == QLatin1String(kPages[i].host)) return pages_[i];
@@ -168,11 +175,8 @@ void CMainDlg::ShowPage(const QString& buttonName) {
             host->setVisible(true);
         if (c_.labelBack)
             c_.labelBack->SetText(QString::fromUtf8(kPages[static_cast<std::size_t>(index)].title));
-        currentPage_ = buttonName;
-    } else {
-        if (buttonName == QLatin1String("btn_back") && c_.containerTitle)
-            c_.containerTitle->setVisible(true);
-        currentPage_.clear();
+    } else if (buttonName == QLatin1String("btn_back") && c_.containerTitle) {
+        c_.containerTitle->setVisible(true);
     }
 }
 

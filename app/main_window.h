@@ -38,7 +38,7 @@ class CMainDlg : public ui::WindowBase {
     static void LaunchUpdater();
 
     // The name of the button whose page is shown; empty at home.
-    QString CurrentPage() const { return currentPage_; }
+    QString CurrentPage() const;
     QWidget* Page(const QString& hostName) const;
     TrayIcon* Tray() const { return tray_; }
 
@@ -69,7 +69,6 @@ class CMainDlg : public ui::WindowBase {
     } c_;
     std::array<QPointer<QWidget>, 5> pages_;
     TrayIcon* tray_ = nullptr;
-    QString currentPage_;
 };
 
 // The one main window, for pages that switch views or re-arm reminders. Null when there is none.

@@ -111,20 +111,21 @@ void SingleInstance::Serve(QLocalSocket* socket) {
 
 bool SingleInstance::AskFirstToShow(const QString& socketPath, int milliseconds) {
     const QDeadlineTimer deadline(milliseconds);
+    const auto remaining = [&deadline] {
+        return static_cast<int>(std::max<qint64>(1, deadline.remainingTime()));
+    };
     QLocalSocket socket;
     while (true) {
         socket.connectToServer(socketPath);
-        if (socket.waitForConnected(int(std::max<qint64>(1, deadline.remainingTime())))) break;
+        if (socket.waitForConnected(remaining())) break;
         if (deadline.hasExpired()) return false;
         QThread::msleep(50);
     }
     socket.write(kShowRequest);
-    if (!socket.waitForBytesWritten(int(std::max<qint64>(1, deadline.remainingTime()))))
-        return false;
+    if (!socket.waitForBytesWritten(remaining())) return false;
     QByteArray reply;
     while (!reply.contains('\n') && reply.size() < kRequestLimit) {
-        if (!socket.waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime()))))
-            return false;
+        if (!socket.waitForReadyRead(remaining())) return false;
         reply += socket.readAll();
     }
     return reply == kShowReply;

@@ -8,10 +8,6 @@
 #include "ui/menu.h"
 #include "ui/notification.h"
 
-namespace {
-const char* const kTip = "悦息伙伴";
-}
-
 QIcon ApplicationIcon() {
     static const QIcon icon = [] {
         QIcon i;
@@ -47,7 +43,7 @@ int TrayIcon::MouseMessageFor(QSystemTrayIcon::ActivationReason reason) {
 
 TrayIcon::TrayIcon(QWidget* owner) : owner_(owner) {
     icon_.setIcon(ApplicationIcon());
-    icon_.setToolTip(QString::fromUtf8(kTip));
+    icon_.setToolTip(QString::fromUtf8(kDisplayName));
     if (PanelDrawsMenus()) {
         menu_ = ui::BuildNativeMenu(QStringLiteral("menu_tray.xml"), owner);
         if (menu_) icon_.setContextMenu(menu_);

@@ -39,5 +39,8 @@ class TrayIcon : public QObject {
     QMenu* menu_ = nullptr;
 };
 
+// The program's name as the user sees it: the main window's title and the tray tip.
+inline constexpr const char* kDisplayName = "悦息伙伴";
+
 // The program's icon at every size it is drawn at.
 QIcon ApplicationIcon();
