@@ -14,6 +14,15 @@ CMainDlg* TheMainWindow = nullptr;
 
 namespace {
 
+// The five pages, in the order of kPages.
+enum PageIndex : std::size_t {
+    kEyePage,
+    kDrinkSettingsPage,
+    kDrinkNowPage,
+    kAchievementsPage,
+    kRelaxSettingsPage,
+};
+
 // The five pages: layout tag, host name, the button name that selects the page, its title.
 struct PageEntry {
     const char* tag;
@@ -92,10 +101,27 @@ CMainDlg::~CMainDlg() {
 ui::Control* CMainDlg::CreateControl(const QString& tag) {
     for (std::size_t i = 0; i < kPages.size(); ++i) {
         if (tag != QLatin1String(kPages[i].tag)) continue;
-        if (!pages_[i]) pages_[i] = NewPendingPage(this);
+        if (!pages_[i]) pages_[i] = CreatePage(i);
         return CWndUI::CreateHost(pages_[i]);
     }
     return nullptr;
+}
+
+QWidget* CMainDlg::CreatePage(std::size_t index) {
+    switch (index) {
+        case kEyePage:
+            return NewPendingPage(this);
+        case kDrinkSettingsPage:
+            return NewPendingPage(this);
+        case kDrinkNowPage:
+            return NewPendingPage(this);
+        case kAchievementsPage:
+            return NewPendingPage(this);
+        case kRelaxSettingsPage:
+            return NewPendingPage(this);
+        default:
+            return nullptr;
+    }
 }
 
 QString CMainDlg::CurrentPage() const {

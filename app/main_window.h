@@ -51,6 +51,8 @@ class CMainDlg : public ui::WindowBase {
 
   private:
     void InitControls();
+    // The window of page `index` (an index of the page table), a child of this window.
+    QWidget* CreatePage(std::size_t index);
     void OnTrayEvent(qintptr mouseMessage);
 
     struct Controls {

@@ -1,0 +1,3 @@
+#include "drink/log.h"
+
+Q_LOGGING_CATEGORY(lcDrink, "vita.drink", QtWarningMsg)

@@ -1,0 +1,3 @@
+#include "eye/log.h"
+
+Q_LOGGING_CATEGORY(lcEye, "vita.eye", QtWarningMsg)

@@ -1,0 +1,3 @@
+#include "relax/log.h"
+
+Q_LOGGING_CATEGORY(lcRelax, "vita.relax", QtWarningMsg)
