@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QShowEvent>
 #include <QTimerEvent>
 #include <QWindow>
 
@@ -395,6 +396,24 @@ void WindowBase::ApplyZoomButtons() {
     if (Control* max = FindControl(QStringLiteral("btn_show_max"))) max->setVisible(!zoomed_);
     if (Control* restore = FindControl(QStringLiteral("btn_show_restore")))
         restore->setVisible(zoomed_);
+}
+
+void WindowBase::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    ReportVisibility(true);
+}
+
+// Minimising counts: the window system's hide and show (spontaneous events) mean the user no
+// longer or again sees the window, as much as a hide by the program does.
+void WindowBase::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    ReportVisibility(false);
+}
+
+void WindowBase::ReportVisibility(bool visible) {
+    if (visible == reportedVisible_) return;
+    reportedVisible_ = visible;
+    OnVisibilityChanged(visible);
 }
 
 void WindowBase::resizeEvent(QResizeEvent* event) {

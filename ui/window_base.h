@@ -45,6 +45,11 @@ class WindowBase : public QWidget {
     // Runs when the window is finally gone (closed or destroyed, not merely hidden). Windows
     // created on the heap free themselves here and clear whatever tracks them.
     virtual void OnFinalMessage() {}
+    // The window became visible or was hidden. For a page hosted in another window this follows
+    // what the user can see: its host being shown or hidden, and the whole window with it. Pages
+    // re-read their settings when shown and keep their refresh timers only while visible.
+    // May come before "windowinit".
+    virtual void OnVisibilityChanged(bool /*visible*/) {}
 
     // Builds the layout into a frameless top-level window owned by `owner` (may be null), with
     // `extraFlags` (Qt::Tool, Qt::WindowStaysOnTopHint, ...). False, with ErrorText(), when the
@@ -105,6 +110,8 @@ class WindowBase : public QWidget {
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
   private:
     friend class LayoutBuilder;
@@ -112,6 +119,7 @@ class WindowBase : public QWidget {
     void DeliverWindowInit();
     void FinishClose(int result);
     void ApplyZoomButtons();
+    void ReportVisibility(bool visible);
 
     Control* root_ = nullptr;
     WindowSettings settings_;
@@ -122,6 +130,7 @@ class WindowBase : public QWidget {
     bool initDelivered_ = false;
     bool closed_ = false;
     bool zoomed_ = false;
+    bool reportedVisible_ = false;
     QRect normalGeometry_;
     QString error_;
     QEventLoop* modalLoop_ = nullptr;

@@ -15,6 +15,7 @@ const QByteArray kLayout = R"(<Window size="300,200">
     <Container name="box" height="100">
       <Page name="shown"/>
       <Page name="hidden" visible="false"/>
+      <WindowPage name="windowpage"/>
     </Container>
     <Control name="rest"/>
   </VerticalLayout>
@@ -30,11 +31,25 @@ const QByteArray kMenu = R"(<Window size="102,102">
   </Menu>
 </Window>)";
 
+const QByteArray kPageLayout = R"(<Window><Control name="pageroot"/></Window>)";
+
+// A page window of its own, telling what it is shown.
+class VisibilityPage : public RecordingWindow {
+  public:
+    VisibilityPage() : RecordingWindow("page.xml") {}
+    void OnVisibilityChanged(bool visible) override { seen << visible; }
+    QList<bool> seen;
+};
+
 // Pages are plain child widgets of the window, each carried by a host.
 class HostWindow : public RecordingWindow {
   public:
     HostWindow() : RecordingWindow("hosts.xml") {}
     Control* CreateControl(const QString& tag) override {
+        if (tag == "WindowPage") {
+            windowPage.CreateChild(this);
+            return CWndUI::CreateHost(&windowPage);
+        }
         if (tag != "Page") return nullptr;
         auto* page = new QWidget(this);
         page->setObjectName(QString("page%1").arg(pages.size()));
@@ -42,6 +57,7 @@ class HostWindow : public RecordingWindow {
         return CWndUI::CreateHost(page);
     }
     QList<QWidget*> pages;
+    VisibilityPage windowPage;
 };
 
 class EventCounter : public QObject {
@@ -64,6 +80,7 @@ class TestPageHostMenu : public QObject {
     void initTestCase();
     void hostVisibilityRules();
     void pagePlacement();
+    void pageHearsWhatTheUserSees();
     void interfaceQuery();
     void attachNothing();
     void missingMenuShowsNothing();
@@ -79,6 +96,7 @@ class TestPageHostMenu : public QObject {
 
 void TestPageHostMenu::initTestCase() {
     skin_.Write("hosts.xml", kLayout);
+    skin_.Write("page.xml", kPageLayout);
     skin_.Write("menu_test.xml", kMenu);
     skin_.Install();
 }
@@ -127,6 +145,26 @@ void TestPageHostMenu::pagePlacement() {
     w.FindControl("box")->SetFixedHeight(120);  // a new place: moved there
     QCOMPARE(page->geometry(), QRect(0, 0, 300, 120));
     QVERIFY(counter.moves > 0);
+}
+
+// Once per change of what the user can see: the host, a container above it and the window.
+void TestPageHostMenu::pageHearsWhatTheUserSees() {
+    HostWindow w;
+    QVERIFY(w.Create(nullptr));
+    QList<bool>& seen = w.windowPage.seen;
+    w.show();
+    QCOMPARE(seen, QList<bool>({true}));
+    w.FindControl("windowpage")->setVisible(false);
+    w.FindControl("windowpage")->setVisible(false);
+    QCOMPARE(seen, QList<bool>({true, false}));
+    w.FindControl("box")->setVisible(false);  // hidden already: nothing new
+    w.FindControl("windowpage")->setVisible(true);
+    QCOMPARE(seen, QList<bool>({true, false}));
+    w.FindControl("box")->setVisible(true);
+    QCOMPARE(seen, QList<bool>({true, false, true}));
+    w.hide();  // the whole window to the tray
+    w.show();
+    QCOMPARE(seen, QList<bool>({true, false, true, false, true}));
 }
 
 void TestPageHostMenu::interfaceQuery() {
