@@ -144,6 +144,7 @@ struct Picture {
 
 // Each feature's pictures, in the file named after it.
 std::vector<Picture> ShellPictures();        // art_shell.cpp
+std::vector<Picture> ControlPictures();      // art_controls.cpp: shared by several pages
 std::vector<Picture> EyePictures();          // art_eye.cpp
 std::vector<Picture> DrinkPictures();        // art_drink.cpp
 std::vector<Picture> AchievementPictures();  // art_achievement.cpp

@@ -20,8 +20,8 @@ namespace {
 
 std::vector<Picture> ClientPictures() {
     std::vector<Picture> all;
-    for (auto pictures :
-         {ShellPictures, EyePictures, DrinkPictures, AchievementPictures, RelaxPictures}) {
+    for (auto pictures : {ShellPictures, ControlPictures, EyePictures, DrinkPictures,
+                          AchievementPictures, RelaxPictures}) {
         std::vector<Picture> some = pictures();
         all.insert(all.end(), some.begin(), some.end());
     }
