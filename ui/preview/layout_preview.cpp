@@ -1,7 +1,10 @@
 // Renders one layout of the skin package to a PNG without a display: windows as they open
 // (with their drop shadow over a plain desktop colour), menu layouts as an open menu.
 //
-//   vita-layout-preview [--skin FOLDER] [--hot ITEM] LAYOUT OUT.png
+//   vita-layout-preview [--skin FOLDER] [--hot ITEM] [--size WxH] LAYOUT OUT.png
+//
+// --size gives a layout without a size of its own (a page, a panel) the size its host gives it,
+// or a full-screen window the size of a screen.
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -52,6 +55,7 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     parser.addOption({"skin", "Read layouts and images from FOLDER.", "FOLDER"});
     parser.addOption({"hot", "Show menu item ITEM as hovered.", "ITEM"});
+    parser.addOption({"size", "Size the window WxH (a page as its host sizes it).", "WxH"});
     parser.addPositionalArgument("layout", "Layout file of the skin package.");
     parser.addPositionalArgument("out", "PNG file to write.");
     parser.addHelpOption();
@@ -80,6 +84,19 @@ int main(int argc, char** argv) {
         if (!window.Create(nullptr)) {
             std::fprintf(stderr, "%s\n", qPrintable(window.ErrorText()));
             return 1;
+        }
+        if (parser.isSet("size")) {
+            const std::optional<QSize> size =
+                ui::ParseSize(parser.value("size").replace(QLatin1Char('x'), QLatin1Char(',')));
+            if (!size || size->isEmpty()) {
+                std::fprintf(stderr, "--size wants WxH, such as 350x424\n");
+                return 2;
+            }
+            window.setMinimumSize(0, 0);
+            window.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+            window.resize(*size +
+                          QSize(window.ShadowMargins().left() + window.ShadowMargins().right(),
+                                window.ShadowMargins().top() + window.ShadowMargins().bottom()));
         }
         window.show();
         QCoreApplication::processEvents();
