@@ -19,6 +19,7 @@ constexpr qint64 kMaxEntryBytes = 64 * 1024;
 struct EntryKeys {
     QString exec;
     QString hidden;
+    QString gnomeEnabled;  // X-GNOME-Autostart-enabled
 };
 
 // Only what IsAutoRunOn needs: Exec and Hidden of the [Desktop Entry] group. Written by hand
@@ -45,9 +46,33 @@ EntryKeys ReadEntryKeys(const QByteArray& bytes) {
             keys.exec = value.toString();
         } else if (key == u"Hidden") {
             keys.hidden = value.toString();
+        } else if (key == u"X-GNOME-Autostart-enabled") {
+            keys.gnomeEnabled = value.toString();
         }
     }
     return keys;
+}
+
+// The program an Exec value starts: its first argument, read through the string escapes and then
+// the quoting rules of Exec. Empty when there is none.
+QString ExecProgram(const QString& exec) {
+    QString unescaped;
+    for (qsizetype i = 0; i < exec.size(); ++i) {
+        if (exec[i] == u'\\' && i + 1 < exec.size()) {
+            const qsizetype escape = QStringLiteral("sntr\\").indexOf(exec[++i]);
+            unescaped += escape < 0 ? exec[i] : QStringLiteral(" \n\t\r\\")[escape];
+        } else {
+            unescaped += exec[i];
+        }
+    }
+    const QString line = unescaped.trimmed();
+    if (!line.startsWith(u'"')) return line.section(u' ', 0, 0);
+    QString program;
+    for (qsizetype i = 1; i < line.size() && line[i] != u'"'; ++i) {
+        if (line[i] == u'\\' && i + 1 < line.size()) ++i;
+        program += line[i];
+    }
+    return program;
 }
 
 // A desktop entry string may hold any character but ASCII control characters other than the
@@ -77,7 +102,13 @@ bool IsAutoRunOn() {
     if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly)) return false;
     if (file.size() > kMaxEntryBytes) return false;
     const EntryKeys keys = ReadEntryKeys(file.read(kMaxEntryBytes));
-    return !keys.exec.isEmpty() && keys.hidden != u"true";
+    if (keys.exec.isEmpty() || keys.hidden == u"true" || keys.gnomeEnabled == u"false")
+        return false;
+    // An entry naming a program that is not there starts nothing, whatever it says: so it is
+    // off, and switching on writes it anew (an older run may have written the path of an
+    // executable replaced by an upgrade). A bare name is looked up in PATH at logon.
+    const QString program = ExecProgram(keys.exec);
+    return !program.isEmpty() && (!program.startsWith(u'/') || QFileInfo(program).isFile());
 }
 
 bool SetAutoRun(bool on) {

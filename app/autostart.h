@@ -11,7 +11,8 @@ inline constexpr const char* kEntryFileName = "VitaCompanion.desktop";
 QString AutostartFolder();
 QString EntryPath();
 
-// True when the entry exists, has a non-empty Exec and is not Hidden=true.
+// True when the entry exists, is not Hidden=true nor X-GNOME-Autostart-enabled=false, and its
+// Exec starts a program that is there (a full path naming a file, or a name for PATH).
 bool IsAutoRunOn();
 // On: writes the entry (atomically, creating the folder) with Exec = the running executable,
 // quoted. Off: removes the entry; no entry is fine. False when the file system refused.

@@ -39,13 +39,15 @@ bool RunAndWait(const RunRequest& request, RunResult* out) {
         QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
         return false;
     }
-    const bool normal = process->exitStatus() == QProcess::NormalExit;
-    if (normal && out) {
+    // A program ended by a signal has ended all the same; as shells do, its code is 128 plus the
+    // signal's number (QProcess gives the number as the exit code of a crash).
+    const bool bySignal = process->exitStatus() == QProcess::CrashExit;
+    if (out) {
         out->processId = pid;
-        out->exitCode = process->exitCode();
+        out->exitCode = bySignal ? 128 + process->exitCode() : process->exitCode();
     }
     delete process;
-    return normal;
+    return true;
 }
 
 }  // namespace
@@ -55,6 +57,15 @@ bool RunProcess(const RunRequest& request, RunResult* out) {
     return request.wait ? RunAndWait(request, out) : RunDetached(request, out);
 }
 
+QString InstalledPath(const QString& linkTarget) {
+    // The kernel marks an executable replaced while it runs (a package upgrade) this way; the
+    // program that starts next time is the one now at the path.
+    static const QString kDeleted = QStringLiteral(" (deleted)");
+    if (linkTarget.endsWith(kDeleted) && !QFile::exists(linkTarget))
+        return linkTarget.chopped(kDeleted.size());
+    return linkTarget;
+}
+
 QString GetProgramPath() {
     // /proc/self/exe needs no QCoreApplication and is not fooled by argv[0].
     QByteArray buffer(256, '\0');
@@ -62,7 +73,7 @@ QString GetProgramPath() {
         const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
         if (length <= 0) return {};
         // A full buffer may be a cut name: try again with more room.
-        if (length < buffer.size()) return QFile::decodeName(buffer.left(length));
+        if (length < buffer.size()) return InstalledPath(QFile::decodeName(buffer.left(length)));
         if (buffer.size() >= (1 << 20)) return {};
         buffer.resize(buffer.size() * 2);
     }

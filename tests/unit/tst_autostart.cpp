@@ -110,7 +110,7 @@ void TestAutostart::isOn_data() {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<bool>("expected");
 
-    const QByteArray valid = "[Desktop Entry]\nType=Application\nExec=\"/opt/vita\"\n";
+    const QByteArray valid = "[Desktop Entry]\nType=Application\nExec=\"/bin/sh\"\n";
     QTest::newRow("valid") << valid << true;
     QTest::newRow("CRLF") << QByteArray(valid).replace("\n", "\r\n") << true;
     QTest::newRow("Hidden=false") << valid + "Hidden=false\n" << true;
@@ -121,6 +121,18 @@ void TestAutostart::isOn_data() {
     QTest::newRow("Exec in an action only")
         << QByteArray("[Desktop Entry]\nName=x\n[Desktop Action x]\nExec=/x\n") << false;
     QTest::newRow("localized Exec only") << QByteArray("[Desktop Entry]\nExec[de]=/x\n") << false;
+    QTest::newRow("GNOME's switch off") << valid + "X-GNOME-Autostart-enabled=false\n" << false;
+    QTest::newRow("GNOME's switch on") << valid + "X-GNOME-Autostart-enabled=true\n" << true;
+    QTest::newRow("a program looked up in PATH")
+        << QByteArray("[Desktop Entry]\nExec=vita-companion --x\n") << true;
+    QTest::newRow("unquoted, with arguments")
+        << QByteArray("[Desktop Entry]\nExec=/bin/sh -c true\n") << true;
+    QTest::newRow("quoted with escapes")
+        << QByteArray("[Desktop Entry]\nExec=\"/bin/s\\\\h\" x\n") << true;
+    QTest::newRow("replaced by an upgrade")
+        << QByteArray("[Desktop Entry]\nExec=\"/bin/sh (deleted)\"\n") << false;
+    QTest::newRow("a program that is gone")
+        << QByteArray("[Desktop Entry]\nExec=\"/opt/no-such/vita\"\n") << false;
 }
 
 void TestAutostart::isOn() {
@@ -140,6 +152,10 @@ void TestAutostart::switchOnAndOff() {
     QCOMPARE(UnquoteExec(ExecLineOf(entry)), program_);
     QCOMPARE(Autostart::GetInstallFolder(), QFileInfo(program_).absolutePath());
     QVERIFY(Autostart::SetAutoRun(true));  // again: rewritten in place
+    // What GNOME reads: an entry switched on says it is enabled.
+    QFile written(entry);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QVERIFY(written.readAll().contains("\nX-GNOME-Autostart-enabled=true\n"));
 
     QVERIFY(Autostart::SetAutoRun(false));
     QVERIFY(!QFileInfo::exists(entry));

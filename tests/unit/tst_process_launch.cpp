@@ -50,6 +50,8 @@ class TestProcessLaunch : public QObject {
     void howItEnded();
     void leftRunningAtLimit();
     void programPath();
+    void installedPath_data();
+    void installedPath();
 
   private:
     std::unique_ptr<QTemporaryDir> temp_;
@@ -120,7 +122,10 @@ void TestProcessLaunch::howItEnded_data() {
     QTest::newRow("detached, missing") << QByteArray() << false << false << 0;
     QTest::newRow("waited, missing") << QByteArray() << true << false << 0;
     QTest::newRow("exit 3") << QByteArray("exit 3\n") << true << true << 3;
-    QTest::newRow("killed") << QByteArray("kill -KILL $$\nsleep 5\n") << true << false << 0;
+    QTest::newRow("killed: ended, as a shell reports it")
+        << QByteArray("kill -KILL $$\nsleep 5\n") << true << true << 128 + 9;
+    QTest::newRow("terminated") << QByteArray("kill -TERM $$\nsleep 5\n") << true << true
+                                << 128 + 15;
 }
 
 void TestProcessLaunch::howItEnded() {
@@ -167,6 +172,27 @@ void TestProcessLaunch::programPath() {
     QCOMPARE(ProcessLaunch::GetProgramPath(), expected);
     QCOMPARE(g_pathBeforeApp, expected);
     QCOMPARE(ProcessLaunch::GetProgramFolder(), QFileInfo(expected).absolutePath());
+}
+
+void TestProcessLaunch::installedPath_data() {
+    QTest::addColumn<QString>("target");  // what the link reads; "@" stands for a real folder
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("as installed") << "@/vita-companion"
+                                  << "@/vita-companion";
+    QTest::newRow("replaced by an upgrade") << "@/vita-companion (deleted)"
+                                            << "@/vita-companion";
+    QTest::newRow("a file really named so") << "@/named (deleted)"
+                                            << "@/named (deleted)";
+    QTest::newRow("the mark only at the end") << "@/a (deleted)/b"
+                                              << "@/a (deleted)/b";
+}
+
+void TestProcessLaunch::installedPath() {
+    QFETCH(QString, target);
+    QFETCH(QString, expected);
+    QVERIFY(WriteScript(temp_->path() + "/named (deleted)", "true\n").size() > 0);
+    QCOMPARE(ProcessLaunch::InstalledPath(target.replace('@', temp_->path())),
+             expected.replace('@', temp_->path()));
 }
 
 int main(int argc, char** argv) {
