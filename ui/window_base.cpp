@@ -79,12 +79,16 @@ void WindowBase::OnSystemCommand(SystemCommand command) {
             showMinimized();
             break;
         case SystemCommand::Maximize:
-            if (!zoomed_) MaxRestoreToggle();
+            if (!zoomed_ && MayMaximize()) MaxRestoreToggle();
             break;
         case SystemCommand::Restore:
             if (zoomed_) MaxRestoreToggle();
             break;
     }
+}
+
+bool WindowBase::MayMaximize() const {
+    return FindControl(QStringLiteral("btn_show_max")) != nullptr;
 }
 
 bool WindowBase::Create(QWidget* owner, Qt::WindowFlags extraFlags) {
@@ -414,6 +418,14 @@ void WindowBase::ReportVisibility(bool visible) {
     if (visible == reportedVisible_) return;
     reportedVisible_ = visible;
     OnVisibilityChanged(visible);
+}
+
+void WindowBase::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // A window manager's maximise (its keys, its menu) obeys the same rule as the caption.
+    if (event->type() == QEvent::WindowStateChange && isWindow() &&
+        (windowState() & Qt::WindowMaximized) && !MayMaximize())
+        setWindowState(windowState() & ~Qt::WindowMaximized);
 }
 
 void WindowBase::resizeEvent(QResizeEvent* event) {

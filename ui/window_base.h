@@ -40,8 +40,12 @@ class WindowBase : public QWidget {
     virtual bool HandleWindowMessage(WindowMessage* msg);
     virtual void OnMenuClick(const QString& itemName);
     // Close, minimise, maximise and restore requests from the user or the window manager.
-    // The base closes with result 0, minimises, and maximises within the work area.
+    // The base closes with result 0, minimises, and maximises within the work area when the
+    // window may maximise.
     virtual void OnSystemCommand(SystemCommand command);
+    // Only a layout with a maximise button (`btn_show_max`) makes a window that may maximise;
+    // a caption double click or a maximise request leaves every other window as it is.
+    virtual bool MayMaximize() const;
     // Runs when the window is finally gone (closed or destroyed, not merely hidden). Windows
     // created on the heap free themselves here and clear whatever tracks them.
     virtual void OnFinalMessage() {}
@@ -112,6 +116,7 @@ class WindowBase : public QWidget {
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     friend class LayoutBuilder;

@@ -74,6 +74,8 @@ class TestWindowBase : public QObject {
     void memberWindowSurvivesClose();
     void windowMessages();
     void sizeLimits();
+    void onlyWindowsWithMaximiseButtonMaximise_data();
+    void onlyWindowsWithMaximiseButtonMaximise();
     void layoutFontIsTheCjkFont();
     void shellLayouts_data();
     void damagedLayoutsNeverCrash();
@@ -277,6 +279,43 @@ void TestWindowBase::sizeLimits() {
     QCOMPARE(w.size(), QSize(300, 200));
     w.MaxRestoreToggle();
     QVERIFY(!w.IsZoomed());
+}
+
+void TestWindowBase::onlyWindowsWithMaximiseButtonMaximise_data() {
+    QTest::addColumn<QByteArray>("buttons");  // in the caption band, beside the title
+    QTest::addColumn<bool>("zooms");
+    QTest::newRow("no maximise button") << QByteArray() << false;
+    QTest::newRow("maximise and restore buttons")
+        << QByteArray(R"(<Button name="btn_show_max" width="20"/>
+                         <Button name="btn_show_restore" width="20" visible="false"/>)")
+        << true;
+}
+
+void TestWindowBase::onlyWindowsWithMaximiseButtonMaximise() {
+    QFETCH(QByteArray, buttons);
+    QFETCH(bool, zooms);
+    skin_.Write("maximise.xml", R"(<Window size="200,100" caption="0,0,0,30">
+      <VerticalLayout><HorizontalLayout height="30"><Label name="title"/>)" +
+                                    buttons + R"(</HorizontalLayout><Control/></VerticalLayout>
+    </Window>)");
+    skin_.Install();
+    RecordingWindow w("maximise.xml");
+    QVERIFY(w.Create(nullptr));
+    w.show();
+    QCoreApplication::processEvents();
+    // A double click on the caption's title, then a maximise request as a window manager sends.
+    QTest::mouseDClick(w.FindControl("title"), Qt::LeftButton);
+    QCOMPARE(w.IsZoomed(), zooms);
+    if (zooms) {
+        QVERIFY(!w.FindControl("btn_show_max")->IsVisibleFlag());
+        QVERIFY(w.FindControl("btn_show_restore")->IsVisibleFlag());
+        return;
+    }
+    QCOMPARE(w.size(), QSize(200, 100));
+    w.OnSystemCommand(SystemCommand::Maximize);
+    QVERIFY(!w.IsZoomed());
+    w.setWindowState(Qt::WindowMaximized);
+    QVERIFY(!(w.windowState() & Qt::WindowMaximized));
 }
 
 // The family every layout names is drawn with the installed CJK font, whatever fontconfig
