@@ -28,9 +28,23 @@ void DatabaseSession::Close() {
     }
 }
 
+void DatabaseSession::SetBusyTimeout(int milliseconds) {
+    busyTimeoutMs_ = milliseconds;
+    if (db_) sqlite3_busy_timeout(db_, busyTimeoutMs_);
+}
+
+int DatabaseSession::ErrorCode() const {
+    return db_ ? sqlite3_errcode(db_) : openError_;
+}
+
+std::string DatabaseSession::ErrorMessage() const {
+    return db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(openError_);
+}
+
 int DatabaseSession::Open(const std::string& path, const std::string& key) {
     Close();
     path_ = path;
+    openError_ = 0;
     const char* vfs = nullptr;
     if (!key.empty()) {
         // The key reaches the cipher as the UTF-16LE bytes of its text, as stored files expect.
@@ -38,14 +52,17 @@ int DatabaseSession::Open(const std::string& path, const std::string& key) {
         const QByteArray bytes(reinterpret_cast<const char*>(text.utf16()),
                                text.size() * qsizetype(sizeof(char16_t)));
         vfs = PageCipher::VfsForKey(PageCipher::DeriveKey(bytes));
-        if (!vfs) return SQLITE_ERROR;
+        if (!vfs) return openError_ = SQLITE_ERROR;
     }
     const int rc =
         sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, vfs);
     if (rc != SQLITE_OK) {
         Close();
-        return rc;
+        return openError_ = rc;
     }
+    // Another program (a second instance on another display, a backup, a database browser) may
+    // hold the file for a moment: wait for it rather than fail at once.
+    sqlite3_busy_timeout(db_, busyTimeoutMs_);
     // Temporary tables, sort files and statement journals stay in memory so that no plain page
     // ever reaches the disk; new files get the page size the format has always used. Neither
     // statement reads the file, so a wrong key still shows only at the first real statement.

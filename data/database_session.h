@@ -42,6 +42,15 @@ class DatabaseSession {
     int Open(const std::string& path, const std::string& key);
     void Close();
     bool IsOpen() const { return db_ != nullptr; }
+
+    // How long a statement waits for another connection (another process) to let go of the file
+    // before it fails with SQLITE_BUSY. Applies to the open connection and to later opens.
+    static constexpr int kDefaultBusyTimeoutMs = 5000;
+    void SetBusyTimeout(int milliseconds);
+
+    // The result code and the engine's message of the last call that failed on this connection.
+    int ErrorCode() const;
+    std::string ErrorMessage() const;
     const std::string& Path() const { return path_; }
 
     // Prepares `sql`, binds `params` to its `?` in order, steps once and finalizes.
@@ -57,4 +66,6 @@ class DatabaseSession {
   private:
     sqlite3* db_ = nullptr;
     std::string path_;
+    int busyTimeoutMs_ = kDefaultBusyTimeoutMs;
+    int openError_ = 0;  // the result of a failed open, when there is no connection to ask
 };

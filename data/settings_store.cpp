@@ -9,10 +9,12 @@
 #include <climits>
 #include <cstdio>
 #include <optional>
+#include <vector>
 
 #include "data/clock.h"
 #include "data/data_folder.h"
 #include "data/database_session.h"
+#include "data/log.h"
 
 namespace SettingsStore {
 
@@ -101,17 +103,68 @@ QDate todayTotalDate;  // the local date todayTotal was summed for; invalid befo
 QDateTime nextRelaxDue;
 QDateTime nextDrinkDue;
 
+// Whether the stored settings were read over the defaults. False while the database was held by
+// another program for longer than the busy timeout when the settings opened: the next write
+// reads them first.
+bool loaded = false;
+bool loadFailureTold = false;
+// Writes the database did not take (held by another program past the busy timeout): the newest
+// value of each setting and every drink, tried again before the next write and at close, so a
+// passing lock loses nothing.
+std::array<std::optional<int>, kSettingCount> pendingSettings;
+struct PendingDrink {
+    int size;
+    std::string date, time;
+};
+std::vector<PendingDrink> pendingDrinks;
+
 void ResetToDefaults() {
     values = DefaultValues();
     todayTotal = 0;
     todayTotalDate = QDate();
     nextRelaxDue = QDateTime();
     nextDrinkDue = QDateTime();
+    loaded = false;
+    loadFailureTold = false;
+    pendingSettings = {};
+    pendingDrinks.clear();
+}
+
+// Failures that say the file is not a database of ours (another file, another key): such a file
+// is let go of and never written to. Anything else (a lock, a full disk) can pass.
+bool IsForeignFile(int code) {
+    return (code & 0xff) == SQLITE_NOTADB || (code & 0xff) == SQLITE_CORRUPT;
+}
+
+void WarnFailure(const char* what) {
+    qCWarning(lcData).nospace() << what << ": " << Session().ErrorMessage().c_str() << " ("
+                                << Session().Path().c_str() << ")";
+}
+
+bool LoadStored();
+bool InsertDrink(const PendingDrink& drink);
+
+// Before a write: reads the stored settings if that could not be done at open, then writes what
+// earlier writes left behind.
+void CatchUp() {
+    if (!Session().IsOpen()) return;
+    if (!loaded && !LoadStored()) return;
+    for (size_t i = 0; i < kSettingCount; ++i) {
+        if (pendingSettings[i] && WriteIntSetting(kKeys[i].key, *pendingSettings[i]))
+            pendingSettings[i].reset();
+    }
+    std::erase_if(pendingDrinks, [](const PendingDrink& drink) { return InsertDrink(drink); });
 }
 
 void Store(Setting setting, int value) {
+    CatchUp();
     values[setting] = value;
-    WriteIntSetting(kKeys[setting].key, value);  // a failed write keeps the value for this run
+    if (!Session().IsOpen()) return;  // no database this run: the value lives in memory
+    pendingSettings[setting].reset();
+    if (!WriteIntSetting(kKeys[setting].key, value)) {
+        pendingSettings[setting] = value;
+        WarnFailure(kKeys[setting].key);
+    }
 }
 
 bool Flag(Setting setting) {
@@ -157,11 +210,21 @@ int SaturatingAdd(int a, int b) {
     return static_cast<int>(std::clamp<long long>(sum, INT_MIN, INT_MAX));
 }
 
-bool InsertDrinkAt(int millilitres, const QDateTime& when) {
+bool InsertDrink(const PendingDrink& drink) {
     return Session().ExecStatement("insert into DrinkWaterRecord values(?, ?, ?)",
-                                   {static_cast<long long>(millilitres),
-                                    FormatDrinkDate(when.date()), FormatTime(when.time())}) ==
+                                   {static_cast<long long>(drink.size), drink.date, drink.time}) ==
            SQLITE_DONE;
+}
+
+bool InsertDrinkAt(int millilitres, const QDateTime& when) {
+    CatchUp();
+    const PendingDrink drink{millilitres, FormatDrinkDate(when.date()), FormatTime(when.time())};
+    if (InsertDrink(drink)) return true;
+    if (Session().IsOpen()) {
+        pendingDrinks.push_back(drink);
+        WarnFailure("a drink was not logged yet");
+    }
+    return false;
 }
 
 // Runs a statistic query: out is the first column of the first row, 0 when there is none or the
@@ -218,16 +281,23 @@ bool OpenSettings() {
     return OpenSettingsWithKey(kDatabaseKey);
 }
 
-bool OpenSettingsWithKey(const std::string& key) {
-    ResetToDefaults();
-    // Not checked: when the folder cannot be made, the open below fails and says so.
-    DataFolder::CreateFolderChain(DataFolder::GetDataFolder());
-    if (Session().Open(DatabasePath().toStdString(), key) != 0) return false;
+namespace {
+
+// Makes the tables and reads every stored setting over the defaults (and over the values whose
+// writes are still pending, which are newer). False when the database would not answer.
+bool LoadStored() {
     if (!EnsureTable("DataSet", kCreateDataSet) ||
         !EnsureTable("DrinkWaterRecord", kCreateDrinkLog)) {
-        // Most likely not our database or not our key. Let go of it, so nothing written later
-        // in this run can land in a file we could not read.
-        Session().Close();
+        if (IsForeignFile(Session().ErrorCode())) {
+            // Not our database or not our key. Let go of it, so nothing written later in this
+            // run can land in a file we could not read.
+            WarnFailure("not a settings database, left as it is");
+            Session().Close();
+        } else if (!loadFailureTold) {
+            // Held by another program: the next write tries again (and says nothing new).
+            WarnFailure("the settings cannot be read yet");
+            loadFailureTold = true;
+        }
         return false;
     }
     // Only speed depends on the index; running without it beats running without settings.
@@ -237,15 +307,38 @@ bool OpenSettingsWithKey(const std::string& key) {
         int stored = values[info.setting];
         ReadIntSetting(info.key, stored);  // a missing key keeps its default and is not written
         values[info.setting] = info.kind == Kind::Bool ? (stored != 0 ? 1 : 0) : stored;
+        if (pendingSettings[info.setting]) values[info.setting] = *pendingSettings[info.setting];
     }
     if (values[kDrinkTargetOnce] == 0) values[kDrinkTargetOnce] = kDrinkTargetOnceWhenZero;
+    loaded = true;
 
     todayTotalDate = QDate();
     FollowToday(Clock::Current().Now().date());
     return true;
 }
 
+}  // namespace
+
+bool OpenSettingsWithKey(const std::string& key) {
+    ResetToDefaults();
+    // Not checked: when the folder cannot be made, the open below fails and says so.
+    DataFolder::CreateFolderChain(DataFolder::GetDataFolder());
+    if (Session().Open(DatabasePath().toStdString(), key) != 0) {
+        WarnFailure("the settings cannot be opened");
+        return false;
+    }
+    return LoadStored();
+}
+
 void CloseSettings() {
+    CatchUp();
+    const auto unsaved = std::count_if(pendingSettings.begin(), pendingSettings.end(),
+                                       [](const std::optional<int>& v) { return v.has_value(); });
+    if (unsaved > 0 || !pendingDrinks.empty()) {
+        qCWarning(lcData).nospace()
+            << "closing with " << unsaved << " setting(s) and " << pendingDrinks.size()
+            << " drink(s) the database did not take: " << Session().ErrorMessage().c_str();
+    }
     Session().Close();
     ResetToDefaults();
 }
@@ -407,6 +500,7 @@ std::string FormatDrinkDate(const QDate& date) {
 }
 
 bool AddDrink(int millilitres) {
+    CatchUp();  // first: reading the settings late sums today anew
     const QDateTime now = Clock::Current().Now();
     FollowToday(now.date());
     // The drink happened whether or not the log could take it; the day's total shows it.

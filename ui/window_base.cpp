@@ -15,6 +15,7 @@
 #include "ui/compositor.h"
 #include "ui/control.h"
 #include "ui/layout_builder.h"
+#include "ui/log.h"
 #include "ui/skin_package.h"
 #include "ui/skin_paint.h"
 
@@ -103,7 +104,10 @@ bool WindowBase::CreateChild(QWidget* parent) {
 bool WindowBase::Build(QWidget* parent, Qt::WindowFlags flags, bool topLevel) {
     if (created_) return true;
     std::optional<LayoutDocument> doc = LayoutBuilder::Load(LayoutFile(), &error_);
-    if (!doc) return false;
+    if (!doc) {
+        qCWarning(lcUi).noquote() << "cannot build a window:" << error_;
+        return false;
+    }
 
     settings_ = ReadWindowSettings(doc->windowAttributes);
     fonts_.clear();
@@ -136,6 +140,7 @@ bool WindowBase::Build(QWidget* parent, Qt::WindowFlags flags, bool topLevel) {
     if (!root_) {
         error_ = QStringLiteral("%1: no control for the root element <%2>")
                      .arg(LayoutFile(), doc->root.tag);
+        qCWarning(lcUi).noquote() << "cannot build a window:" << error_;
         return false;
     }
     root_->setParent(this);
