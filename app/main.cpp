@@ -28,7 +28,7 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(ApplicationIcon());
     ui::InstallFontSubstitutions();
 
-    SingleInstance instance(SingleInstance::RuntimeFolder(), SingleInstance::InstanceName());
+    SingleInstance instance(SingleInstance::InstanceName());
     const SingleInstance::Role role = instance.Claim();
     if (role != SingleInstance::Role::First) {
         SettingsStore::CloseSettings();

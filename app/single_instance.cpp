@@ -4,91 +4,115 @@
 #include <unistd.h>
 
 #include <QDeadlineTimer>
-#include <QDir>
+#include <QHostInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
-#include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 #include <memory>
+
+#include "app/log.h"
 
 namespace {
 
 constexpr qsizetype kRequestLimit = 64;   // a longer message is not ours
 constexpr int kRequestTimeoutMs = 2000;   // a silent client is dropped after this
 constexpr int kConnectAttemptsMs = 3000;  // the first may still be starting its server
+constexpr int kClaimAttempts = 3;         // the holder may be ending as we look
 
-// True when the peer process of a connected local socket runs as this user.
-bool PeerIsThisUser(qintptr descriptor) {
+// The user id of the process at the other end of a connected local socket; -1 when unknown.
+long PeerUid(qintptr descriptor) {
     ucred cred{};
     socklen_t length = sizeof cred;
     if (::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &cred, &length) != 0)
-        return false;
-    return cred.uid == ::getuid();
+        return -1;
+    return static_cast<long>(cred.uid);
+}
+
+bool PeerIsThisUser(qintptr descriptor) {
+    return PeerUid(descriptor) == static_cast<long>(::getuid());
 }
 
 QString Sanitised(QString text) {
     for (QChar& ch : text)
-        if (!(ch.isLetterOrNumber() && ch.unicode() < 128) && ch != '.' && ch != '-') ch = '_';
+        if (!(ch.isLetterOrNumber() && ch.unicode() < 128) && ch != '.' && ch != '-' && ch != ':')
+            ch = '_';
     return text;
+}
+
+// Host parts that name this machine's own X server.
+bool IsLocalHost(const QString& host) {
+    return host.isEmpty() || host == u"unix" || host == u"localhost" || host == u"127.0.0.1" ||
+           host == u"::1" || host.compare(QHostInfo::localHostName(), Qt::CaseInsensitive) == 0;
 }
 
 }  // namespace
 
-SingleInstance::SingleInstance(QString folder, QString name)
-    : folder_(std::move(folder)), name_(std::move(name)) {}
+SingleInstance::SingleInstance(QString name) : name_(std::move(name)) {}
 
 SingleInstance::~SingleInstance() {
-    if (server_) server_->close();  // removes the socket file
+    if (server_) server_->close();
 }
 
-QString SingleInstance::LockPath() const {
-    return folder_ + '/' + name_ + QStringLiteral(".lock");
-}
-QString SingleInstance::SocketPath() const {
-    return folder_ + '/' + name_ + QStringLiteral(".socket");
+QString SingleInstance::ServerName() const {
+    return name_;
 }
 
-QString SingleInstance::RuntimeFolder() {
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+QString SingleInstance::DisplayKey(const QString& waylandDisplay, const QString& x11Display) {
+    if (!waylandDisplay.isEmpty()) return QStringLiteral("wayland-") + Sanitised(waylandDisplay);
+    if (x11Display.isEmpty()) return QStringLiteral("nodisplay");
+    // [host]:number[.screen]; the host may itself hold colons (an IPv6 address).
+    const qsizetype colon = x11Display.lastIndexOf(u':');
+    if (colon < 0) return Sanitised(x11Display);
+    const QString host = x11Display.left(colon);
+    const QString number = x11Display.mid(colon + 1).section(u'.', 0, 0);
+    return Sanitised((IsLocalHost(host) ? QString() : host) + u':' + number);
 }
 
 QString SingleInstance::InstanceName() {
-    QString display = qEnvironmentVariable("WAYLAND_DISPLAY");
-    if (display.isEmpty()) display = qEnvironmentVariable("DISPLAY");
-    if (display.isEmpty()) display = QStringLiteral("nodisplay");
-    return QStringLiteral("MUTEX_VITA_COMPANION-%1-%2").arg(::getuid()).arg(Sanitised(display));
+    return QStringLiteral("/vita-companion/MUTEX_VITA_COMPANION-%1-%2")
+        .arg(::getuid())
+        .arg(DisplayKey(qEnvironmentVariable("WAYLAND_DISPLAY"), qEnvironmentVariable("DISPLAY")));
 }
 
 SingleInstance::Role SingleInstance::Claim() {
-    if (folder_.isEmpty() || !QDir().mkpath(folder_)) return Role::Failed;
-    lock_ = std::make_unique<QLockFile>(LockPath());
-    // A lock left by a process that is gone is taken over by tryLock itself.
-    if (!lock_->tryLock(0)) {
-        const bool held = lock_->error() == QLockFile::LockFailedError;
-        lock_.reset();
-        if (!held) return Role::Failed;
-        AskFirstToShow(SocketPath(), kConnectAttemptsMs);
+    if (name_.isEmpty()) return Role::Failed;
+    for (int attempt = 0; attempt < kClaimAttempts; ++attempt) {
+        auto server = std::make_unique<QLocalServer>(this);
+        server->setSocketOptions(QLocalServer::AbstractNamespaceOption);
+        if (server->listen(name_)) {
+            server_ = server.release();
+            connect(server_, &QLocalServer::newConnection, this, [this] {
+                while (QLocalSocket* socket = server_->nextPendingConnection()) Serve(socket);
+            });
+            return Role::First;
+        }
+        if (server->serverError() != QAbstractSocket::AddressInUseError) {
+            qCWarning(lcApp).noquote()
+                << "cannot claim the instance name:" << server->errorString();
+            return Role::Failed;
+        }
+        // Taken: by an instance of ours, which is asked to show itself, or by someone else.
+        QLocalSocket probe;
+        probe.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
+        probe.connectToServer(name_);
+        if (!probe.waitForConnected(kConnectAttemptsMs)) continue;  // gone meanwhile: try again
+        if (!PeerIsThisUser(probe.socketDescriptor())) {
+            qCWarning(lcApp) << "the instance name is held by another user's process";
+            return Role::Failed;
+        }
+        probe.abort();
+        AskFirstToShow(name_, kConnectAttemptsMs);
         return Role::Second;
     }
-
-    // Holding the lock, any socket file left here is from a crashed instance.
-    QLocalServer::removeServer(SocketPath());
-    server_ = new QLocalServer(this);
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    // Without the socket the program still runs; a later start simply cannot reach it.
-    if (server_->listen(SocketPath())) {
-        connect(server_, &QLocalServer::newConnection, this, [this] {
-            while (QLocalSocket* socket = server_->nextPendingConnection()) Serve(socket);
-        });
-    }
-    return Role::First;
+    return Role::Failed;
 }
 
 void SingleInstance::Serve(QLocalSocket* socket) {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     if (!PeerIsThisUser(socket->socketDescriptor())) {
+        // Anyone on the machine can reach an abstract socket; only the user is listened to.
+        qCWarning(lcApp) << "refused a connection from user" << PeerUid(socket->socketDescriptor());
         socket->abort();
         socket->deleteLater();
         return;
@@ -104,23 +128,27 @@ void SingleInstance::Serve(QLocalSocket* socket) {
             socket->write(kShowReply);
             socket->disconnectFromServer();
         } else if (!request.startsWith(*received)) {
+            qCWarning(lcApp) << "refused a request that is not ours";
             socket->abort();
         }
     });
 }
 
-bool SingleInstance::AskFirstToShow(const QString& socketPath, int milliseconds) {
+bool SingleInstance::AskFirstToShow(const QString& serverName, int milliseconds) {
     const QDeadlineTimer deadline(milliseconds);
     const auto remaining = [&deadline] {
         return static_cast<int>(std::max<qint64>(1, deadline.remainingTime()));
     };
     QLocalSocket socket;
+    socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
     while (true) {
-        socket.connectToServer(socketPath);
+        socket.connectToServer(serverName);
         if (socket.waitForConnected(remaining())) break;
         if (deadline.hasExpired()) return false;
         QThread::msleep(50);
     }
+    // The request is the user's own business: it goes to nobody else's process.
+    if (!PeerIsThisUser(socket.socketDescriptor())) return false;
     socket.write(kShowRequest);
     if (!socket.waitForBytesWritten(remaining())) return false;
     QByteArray reply;

@@ -1,44 +1,48 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
-#include <memory>
 
 class QLocalServer;
 class QLocalSocket;
-class QLockFile;
 
-// One running instance per user and display. The first start holds a lock file and listens on a
-// local socket beside it (both in the user's runtime folder); a later start finds the lock held,
-// asks the first over the socket to show its main window, and leaves.
+// One running instance per user and display. The first start listens on a local socket in the
+// kernel's abstract namespace, named after the user and the display: binding the name is the
+// lock, and the kernel lets go of it when the process ends however it ends. A later start finds
+// the name taken, hands the first its request over the socket, and leaves. Nothing of it lives in
+// the file system, so environment variables (the runtime folder, the temporary folder) cannot
+// make two starts miss each other.
 class SingleInstance : public QObject {
     Q_OBJECT
   public:
     enum class Role { First, Second, Failed };
 
-    // The only request the first instance acts on.
+    // The only request the first instance acts on, and its answer.
     static constexpr const char* kShowRequest = "show\n";
     static constexpr const char* kShowReply = "shown\n";
 
-    // `folder` holds the lock and the socket; `name` identifies the program.
-    SingleInstance(QString folder, QString name);
+    // `name` identifies the program on this display (InstanceName() in the program).
+    explicit SingleInstance(QString name);
     ~SingleInstance() override;
 
-    // First: the lock is ours and the socket listens. Second: another instance holds the lock
-    // and was asked to show itself (whether it answered or not). Failed: no lock could be made.
+    // First: the name is ours and the socket listens. Second: an instance of this user holds it
+    // and was asked to show itself (whether it answered or not). Failed: the name cannot be
+    // taken, or another user's process holds it.
     Role Claim();
+    // The name of the listening socket.
+    QString ServerName() const;
 
-    QString LockPath() const;
-    QString SocketPath() const;
-
-    // The user's runtime folder (XDG_RUNTIME_DIR or Qt's private fallback).
-    static QString RuntimeFolder();
     // "MUTEX_VITA_COMPANION" made per user and per display: one instance on each display a user
-    // has.
+    // has. Absolute (it starts with '/'), so no temporary folder is put in front of it.
     static QString InstanceName();
-    // Sends the show request to a first instance and waits up to `milliseconds` for its answer.
-    // True when it answered.
-    static bool AskFirstToShow(const QString& socketPath, int milliseconds);
+    // The display the program shows on, one name for every way of writing it: the Wayland
+    // socket, or the X server without the screen number and without a host part that names
+    // this machine (":0", ":0.0", "unix:0" and "localhost:0" are one display).
+    static QString DisplayKey(const QString& waylandDisplay, const QString& x11Display);
+    // Sends the show request to the first instance and waits up to `milliseconds` for its
+    // answer. True when an instance of this user answered.
+    static bool AskFirstToShow(const QString& serverName, int milliseconds);
 
   signals:
     // Another start asked this instance to show its main window.
@@ -47,8 +51,6 @@ class SingleInstance : public QObject {
   private:
     void Serve(QLocalSocket* socket);
 
-    QString folder_;
     QString name_;
-    std::unique_ptr<QLockFile> lock_;
     QLocalServer* server_ = nullptr;
 };

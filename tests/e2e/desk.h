@@ -120,7 +120,6 @@ class Desk {
     QByteArray Display() const { return xvfb_.Display(); }
     ::Display* X() const { return x_.get(); }
     QString DatabasePath() const { return root_.filePath("data/VitaCompanion/DataSet.db"); }
-    QString RuntimeFolder() const { return root_.filePath("runtime"); }
     QProcess& Program() const { return *program_; }
     const WindowInfo& Main() const { return main_; }
     QProcess& StartProgram(const QStringList& arguments = {}) {
