@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <csignal>
+#include <cstdio>
 
 #include "app/main_window.h"
 #include "app/single_instance.h"
@@ -10,10 +11,12 @@
 #include "app/unix_signals.h"
 #include "data/settings_store.h"
 #include "eye/gamma_filter.h"
+#include "ui/skin_package.h"
 
 namespace {
 constexpr int kExitCannotLock = -1;
 constexpr int kExitAlreadyRunning = 1;
+constexpr int kExitNoMainWindow = 3;
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -41,18 +44,27 @@ int main(int argc, char* argv[]) {
     QObject::connect(&signalWatcher, &UnixSignalWatcher::Received, &app,
                      [] { QApplication::exit(0); });
 
-    // The page shows the filter as stored, so the screen starts matching it.
-    ApplyStoredFilter();
+    // Designers may run the program on the layouts and pictures of a folder (res/client).
+    if (const QString skin = qEnvironmentVariable("VITA_SKIN_FOLDER"); !skin.isEmpty())
+        ui::SkinPackage::Install(ui::SkinPackage::FromFolder(skin));
 
     int exitCode = 0;
     {
         CMainDlg mainWindow;
+        if (!mainWindow.Create(nullptr)) {
+            // An empty window would help nobody: say why, and leave the screen as it is.
+            std::fprintf(stderr, "vita-companion: the main window cannot be built: %s\n",
+                         qPrintable(mainWindow.ErrorText()));
+            SettingsStore::CloseSettings();
+            return kExitNoMainWindow;
+        }
+        // The page shows the filter as stored, so the screen starts matching it.
+        ApplyStoredFilter();
         QObject::connect(
             &mainWindow, &CMainDlg::QuitRequested, &app, [](int code) { QApplication::exit(code); },
             Qt::QueuedConnection);
         QObject::connect(&instance, &SingleInstance::ShowRequested, &mainWindow,
                          [&mainWindow] { mainWindow.ShowWithFocus(); });
-        mainWindow.Create(nullptr);
         mainWindow.setWindowTitle(QString::fromUtf8(kDisplayName));
         mainWindow.CenterWindow();
         mainWindow.show();

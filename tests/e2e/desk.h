@@ -89,6 +89,16 @@ class Desk {
     // program and waits for its main window. False with Failure() set when a step fails.
     bool Open(bool withTray = false, std::optional<StoredFilter> filter = std::nullopt,
               const QStringList& programArguments = {}) {
+        if (!StartServer(withTray)) return false;
+        if (filter && !Filter(filter)) return Fail("the filter could not be stored");
+        StartProgram(programArguments);
+        const std::optional<WindowInfo> main = WaitFor([this] { return MainWindow(); });
+        if (!main) return Fail("no main window came up");
+        main_ = *main;
+        return true;
+    }
+    // The first half of Open: the folders and the X server (with a tray panel when asked).
+    bool StartServer(bool withTray = false) {
         for (const char* sub : {"data", "config", "runtime", "tool-runtime"}) {
             if (!root_.isValid() || !QDir(root_.path()).mkpath(sub) ||
                 ::chmod(QFile::encodeName(root_.filePath(sub)).constData(), 0700) != 0)
@@ -99,20 +109,16 @@ class Desk {
         x_.reset(XOpenDisplay(Display().constData()));
         if (!x_) return Fail("no connection to " + Display());
         initialGammas_ = Gammas();
-        if (withTray) {
-            // Along the bottom edge, where the tray menu has room above the pointer; ready once
-            // it owns the tray selection of screen 0.
-            Launch("trayer", {"--edge", "bottom", "--align", "right", "--widthtype", "pixel",
-                              "--width", "100", "--height", "24"});
-            const Atom selection = XInternAtom(X(), "_NET_SYSTEM_TRAY_S0", False);
-            if (!WaitFor([&] { return XGetSelectionOwner(X(), selection) != 0UL; }))
-                return Fail("trayer took no tray selection; is trayer installed?");
-        }
-        if (filter && !Filter(filter)) return Fail("the filter could not be stored");
-        program_ = &StartProgram(programArguments);
-        const std::optional<WindowInfo> main = WaitFor([this] { return MainWindow(); });
-        if (!main) return Fail("no main window came up");
-        main_ = *main;
+        return !withTray || StartTray();
+    }
+    // An XEmbed tray panel along the bottom edge, where the tray menu has room above the
+    // pointer; ready once it owns the tray selection of screen 0.
+    bool StartTray() {
+        Launch("trayer", {"--edge", "bottom", "--align", "right", "--widthtype", "pixel", "--width",
+                          "100", "--height", "24"});
+        const Atom selection = XInternAtom(X(), "_NET_SYSTEM_TRAY_S0", False);
+        if (!WaitFor([&] { return XGetSelectionOwner(X(), selection) != 0UL; }))
+            return Fail("trayer took no tray selection; is trayer installed?");
         return true;
     }
     const char* Failure() const { return failure_.constData(); }
@@ -122,8 +128,11 @@ class Desk {
     QString DatabasePath() const { return root_.filePath("data/VitaCompanion/DataSet.db"); }
     QProcess& Program() const { return *program_; }
     const WindowInfo& Main() const { return main_; }
+    // The first run started is the one Program() and Windows() speak of.
     QProcess& StartProgram(const QStringList& arguments = {}) {
-        return Launch(kProgram, arguments, true);
+        QProcess& run = Launch(kProgram, arguments, true);
+        if (!program_) program_ = &run;
+        return run;
     }
     // Arguments for the X server, before Open (a screen size, a second screen...).
     void SetServerArguments(const QStringList& arguments) { serverArguments_ = arguments; }

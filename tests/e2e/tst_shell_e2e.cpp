@@ -68,6 +68,8 @@ class TestShellE2e : public QObject {
     void tilesSwitchViews();
     void filterAndWaysOut_data();
     void filterAndWaysOut();
+    void unbuildableMainWindow_data();
+    void unbuildableMainWindow();
 };
 
 void TestShellE2e::initTestCase() {
@@ -304,6 +306,36 @@ void TestShellE2e::filterAndWaysOut() {
     QVERIFY(stored);
     QCOMPARE(stored->on, on);
     QCOMPARE(stored->percent, percent);
+}
+
+void TestShellE2e::unbuildableMainWindow_data() {
+    QTest::addColumn<QByteArray>("layout");  // main_frame.xml of the skin folder; null: none
+    QTest::addColumn<QString>("said");
+    QTest::newRow("malformed") << QByteArray("<Window size=\"350,450\">\n<VerticalLayout>")
+                               << "main_frame.xml: line 2";
+    QTest::newRow("missing") << QByteArray() << "main_frame.xml: not in the skin package";
+}
+
+// A skin without a usable main window: no empty window, a reason and a code to act on.
+void TestShellE2e::unbuildableMainWindow() {
+    QFETCH(QByteArray, layout);
+    QFETCH(QString, said);
+    Desk desk;
+    QVERIFY2(desk.StartServer(), desk.Failure());
+    const QString skin = desk.FolderPath("skin");
+    QVERIFY(QDir().mkpath(skin));
+    if (!layout.isNull()) {
+        QFile file(skin + "/main_frame.xml");
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(layout) == layout.size());
+    }
+    desk.SetProgramVariable("VITA_SKIN_FOLDER", skin);
+    QProcess& program = desk.StartProgram();
+    QVERIFY(program.waitForFinished(kWaitMs));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 3);
+    const QString output = QString::fromUtf8(program.readAll());
+    QVERIFY2(output.contains("the main window cannot be built: " + said), qPrintable(output));
+    QCOMPARE(desk.Gammas(), desk.InitialGammas());
 }
 
 QTEST_GUILESS_MAIN(TestShellE2e)
