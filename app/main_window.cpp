@@ -165,8 +165,12 @@ void CMainDlg::InitControls() {
 void CMainDlg::Notify(const ui::Notification& msg) {
     if (msg.type == QLatin1String("windowinit")) {
         InitControls();
-        if (!tray_) tray_ = new TrayIcon(this);
+        if (!tray_) {
+            tray_ = new TrayIcon(this);
+            connect(tray_, &TrayIcon::AvailabilityChanged, this, &CMainDlg::SetTrayAvailable);
+        }
         tray_->Show();
+        SetTrayAvailable(tray_->IsAvailable());
         return;
     }
     if (msg.type != QLatin1String("click")) return;
@@ -176,7 +180,7 @@ void CMainDlg::Notify(const ui::Notification& msg) {
     } else if (sender == QLatin1String("btn_show_min")) {
         OnSystemCommand(ui::SystemCommand::Minimize);
     } else if (sender == QLatin1String("btn_wnd_close")) {
-        hide();
+        CloseToTray();
     } else {
         for (const Route& route : kClickRoutes) {
             if (sender == QLatin1String(route.from)) {
@@ -225,13 +229,28 @@ bool CMainDlg::HandleWindowMessage(ui::WindowMessage* msg) {
 void CMainDlg::OnSystemCommand(ui::SystemCommand command) {
     switch (command) {
         case ui::SystemCommand::Close:
-            hide();  // the program lives on in the tray
+            CloseToTray();
             break;
         case ui::SystemCommand::Maximize:
             break;  // a fixed-size panel
         default:
             ui::WindowBase::OnSystemCommand(command);
     }
+}
+
+void CMainDlg::SetTrayAvailable(bool available) {
+    trayAvailable_ = available;
+}
+
+void CMainDlg::CloseToTray() {
+    if (trayAvailable_)
+        hide();  // the program lives on in the tray
+    else
+        OnSystemCommand(ui::SystemCommand::Minimize);
+}
+
+void CMainDlg::AskToExit() {
+    if (ConfirmExit(this) == kConfirmExitYes) emit QuitRequested(0);
 }
 
 void CMainDlg::UpdateTileHover(const QPoint& p) {
@@ -269,6 +288,9 @@ void CMainDlg::OpenTitleMenu() {
     if (!menu) return;
     menu->SetItemIcon(QStringLiteral("menu_title_run"),
                       Autostart::IsAutoRunOn() ? QStringLiteral("menu_tick.png") : QString());
+    // Without a tray the tray menu's way out is offered here.
+    menu->SetItemVisible(QStringLiteral("menu_title_exit_line"), !trayAvailable_);
+    menu->SetItemVisible(QStringLiteral("menu_title_exit"), !trayAvailable_);
 }
 
 void CMainDlg::OpenTrayMenu(const QPoint& cursor) {
@@ -300,9 +322,8 @@ void CMainDlg::OnMenuCommand(const QString& item) {
             return;
         }
     }
-    if (item == QLatin1String("menu_tray_exit")) {
-        if (ConfirmExit(this) == kConfirmExitYes) emit QuitRequested(0);
-    }
+    if (item == QLatin1String("menu_tray_exit") || item == QLatin1String("menu_title_exit"))
+        AskToExit();
     // The feedback items, and anything unknown, do nothing.
 }
 

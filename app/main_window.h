@@ -42,6 +42,11 @@ class CMainDlg : public ui::WindowBase {
     QWidget* Page(const QString& hostName) const;
     TrayIcon* Tray() const { return tray_; }
 
+    // Whether a tray shows the program's icon. Without one, nothing could bring a hidden window
+    // back or end the program: closing then minimises, and the title menu offers the exit.
+    bool TrayAvailable() const { return trayAvailable_; }
+    void SetTrayAvailable(bool available);
+
   signals:
     // The user confirmed the exit; the event loop is to end with this code.
     void QuitRequested(int exitCode);
@@ -54,6 +59,9 @@ class CMainDlg : public ui::WindowBase {
     // The window of page `index` (an index of the page table), a child of this window.
     QWidget* CreatePage(std::size_t index);
     void OnTrayEvent(qintptr mouseMessage);
+    // Closing: to the tray when there is one, else down to the task bar.
+    void CloseToTray();
+    void AskToExit();
 
     struct Controls {
         ui::Control* btnBack = nullptr;
@@ -71,6 +79,7 @@ class CMainDlg : public ui::WindowBase {
     } c_;
     std::array<QPointer<QWidget>, 5> pages_;
     TrayIcon* tray_ = nullptr;
+    bool trayAvailable_ = true;
 };
 
 // The one main window, for pages that switch views or re-arm reminders. Null when there is none.

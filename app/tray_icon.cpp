@@ -26,14 +26,14 @@ bool TrayIcon::PanelDrawsMenus() {
     return bus && bus->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"));
 }
 
-int TrayIcon::MouseMessageFor(QSystemTrayIcon::ActivationReason reason) {
+int TrayIcon::MouseMessageFor(QSystemTrayIcon::ActivationReason reason, bool statusNotifierItem) {
     switch (reason) {
         case QSystemTrayIcon::DoubleClick:
             return TrayMouse::LeftDoubleClick;
         case QSystemTrayIcon::Context:
             return TrayMouse::RightDown;
         case QSystemTrayIcon::Trigger:
-            return TrayMouse::LeftUp;
+            return statusNotifierItem ? TrayMouse::LeftDoubleClick : TrayMouse::LeftUp;
         case QSystemTrayIcon::MiddleClick:
             return TrayMouse::MiddleUp;
         default:
@@ -42,34 +42,47 @@ int TrayIcon::MouseMessageFor(QSystemTrayIcon::ActivationReason reason) {
 }
 
 TrayIcon::TrayIcon(QWidget* owner) : owner_(owner) {
-    icon_.setIcon(ApplicationIcon());
-    icon_.setToolTip(QString::fromUtf8(kDisplayName));
-    if (PanelDrawsMenus()) {
-        menu_ = ui::BuildNativeMenu(QStringLiteral("menu_tray.xml"), owner);
-        if (menu_) icon_.setContextMenu(menu_);
-    }
-    connect(&icon_, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) {
-                const int mouse = MouseMessageFor(reason);
-                if (!owner_ || mouse == 0) return;
-                // With a platform menu the panel has shown it already.
-                if (menu_ && mouse == TrayMouse::RightDown) return;
-                ui::WindowMessage message(ui::TrayCallbackMessage, 0, mouse);
-                QCoreApplication::sendEvent(owner_, &message);
-            });
+    Build();
+    connect(&presence_, &TrayPresence::AvailabilityChanged, this, [this](bool available) {
+        // A panel of the other kind came: only a new icon can show on it.
+        if (available && PanelDrawsMenus() != statusNotifierItem_) Build();
+        emit AvailabilityChanged(available);
+    });
 }
 
 TrayIcon::~TrayIcon() {
-    icon_.hide();
-    delete menu_;
+    if (icon_) icon_->hide();
+}
+
+void TrayIcon::Build() {
+    if (icon_) icon_->hide();
+    icon_ = std::make_unique<QSystemTrayIcon>();
+    icon_->setIcon(ApplicationIcon());
+    icon_->setToolTip(QString::fromUtf8(kDisplayName));
+    statusNotifierItem_ = PanelDrawsMenus();
+    menu_.reset(statusNotifierItem_ ? ui::BuildNativeMenu(QStringLiteral("menu_tray.xml"), owner_)
+                                    : nullptr);
+    if (menu_) icon_->setContextMenu(menu_.get());
+    connect(icon_.get(), &QSystemTrayIcon::activated, this, &TrayIcon::Activated);
+    if (shown_) icon_->show();
+}
+
+void TrayIcon::Activated(QSystemTrayIcon::ActivationReason reason) {
+    const int mouse = MouseMessageFor(reason, statusNotifierItem_);
+    if (!owner_ || mouse == 0) return;
+    // With a platform menu the panel has shown it already.
+    if (menu_ && mouse == TrayMouse::RightDown) return;
+    ui::WindowMessage message(ui::TrayCallbackMessage, 0, mouse);
+    QCoreApplication::sendEvent(owner_, &message);
 }
 
 void TrayIcon::Show() {
-    icon_.show();
+    shown_ = true;
+    icon_->show();
 }
 QString TrayIcon::ToolTip() const {
-    return icon_.toolTip();
+    return icon_->toolTip();
 }
 QIcon TrayIcon::Icon() const {
-    return icon_.icon();
+    return icon_->icon();
 }

@@ -4,6 +4,9 @@
 #include <QObject>
 #include <QPointer>
 #include <QSystemTrayIcon>
+#include <memory>
+
+#include "app/tray_presence.h"
 
 class QMenu;
 
@@ -27,16 +30,30 @@ class TrayIcon : public QObject {
     void Show();
     QString ToolTip() const;
     QIcon Icon() const;
+    // Whether a tray shows the icon now; AvailabilityChanged tells when that changes.
+    bool IsAvailable() const { return presence_.IsAvailable(); }
 
-    // What an activation means as a mouse event (0 for none).
-    static int MouseMessageFor(QSystemTrayIcon::ActivationReason reason);
+    // What an activation means as a mouse event (0 for none). A StatusNotifierItem panel
+    // reports a click on the icon as an activation and never a double click: there, an
+    // activation is what a double click is on an XEmbed tray.
+    static int MouseMessageFor(QSystemTrayIcon::ActivationReason reason, bool statusNotifierItem);
     // True when the panel shows tray menus itself.
     static bool PanelDrawsMenus();
 
+  signals:
+    void AvailabilityChanged(bool available);
+
   private:
+    // The icon of the kind the desktop offers now (Qt picks it when the icon is made).
+    void Build();
+    void Activated(QSystemTrayIcon::ActivationReason reason);
+
     QPointer<QWidget> owner_;
-    QSystemTrayIcon icon_;
-    QMenu* menu_ = nullptr;
+    std::unique_ptr<QSystemTrayIcon> icon_;
+    std::unique_ptr<QMenu> menu_;
+    bool statusNotifierItem_ = false;
+    bool shown_ = false;
+    TrayPresence presence_;
 };
 
 // The program's name as the user sees it: the main window's title and the tray tip.

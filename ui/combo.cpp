@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "ui/controls.h"
+#include "ui/screen_area.h"
 #include "ui/skin_paint.h"
 
 namespace ui {
@@ -262,13 +263,12 @@ void Combo::OpenDropDown() {
     dropDown_ = list;
     const int w = dropBoxSize_.width() > 0 ? dropBoxSize_.width() : width();
     const int h = std::max(1, std::min(dropBoxSize_.height(), list->ContentHeight()));
-    QPoint at = mapToGlobal(QPoint(0, height()));
-    if (const QScreen* screen = this->screen()) {
-        const QRect work = screen->availableGeometry();
-        if (at.y() + h > work.bottom() + 1 && mapToGlobal(QPoint(0, 0)).y() - h >= work.top())
-            at = mapToGlobal(QPoint(0, -h));
-    }
-    list->setGeometry(QRect(at, QSize(w, h)));
+    // Below the box, or above it when only there it fits whole; within the work area either way.
+    QRect box(mapToGlobal(QPoint(0, height())), QSize(w, h));
+    const QRect work = WorkAreaAt(mapToGlobal(rect().center()));
+    if (box.bottom() > work.bottom() && mapToGlobal(QPoint(0, 0)).y() - h >= work.top())
+        box.moveTo(mapToGlobal(QPoint(0, -h)));
+    list->setGeometry(KeptWithin(box, work));
     list->ShowItem(current_);
     list->show();
     update();

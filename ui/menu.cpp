@@ -11,6 +11,7 @@
 #include <QScreen>
 
 #include "ui/layout_builder.h"
+#include "ui/screen_area.h"
 #include "ui/skin_package.h"
 #include "ui/skin_paint.h"
 
@@ -120,10 +121,19 @@ MenuWnd* MenuWnd::CreateMenu(QWidget* owner, const QString& layoutFile, const QP
         delete menu;
         return nullptr;
     }
-    // The menu is as tall as its items, whatever size the layout declares: the items have
+    menu->anchor_ = screenPoint;
+    menu->align_ = align;
+    menu->FitAndPlace();
+    menu->show();
+    return menu;
+}
+
+void MenuWnd::FitAndPlace() {
+    // The menu is as tall as its shown items, whatever size the layout declares: the items have
     // fixed heights, so the placed last one tells where the content ends.
     int contentHeight = 0;
-    if (auto* root = qobject_cast<Container*>(menu->Root())) {
+    if (auto* root = qobject_cast<Container*>(Root())) {
+        root->Relayout();
         for (int i = 0; i < root->ChildCount(); ++i) {
             const Control* c = root->ChildAt(i);
             if (c->IsVisibleFlag() && !c->IsFloat())
@@ -132,32 +142,19 @@ MenuWnd* MenuWnd::CreateMenu(QWidget* owner, const QString& layoutFile, const QP
         }
         if (contentHeight > 0) contentHeight += root->Inset().bottom();
     }
-    const QMargins shadow = menu->ShadowMargins();
-    const int contentWidth = menu->ClientRect().width();
+    const QMargins shadow = ShadowMargins();
+    const int contentWidth = ClientRect().width();
     if (contentHeight > 0)
-        menu->resize(contentWidth + shadow.left() + shadow.right(),
-                     contentHeight + shadow.top() + shadow.bottom());
+        resize(contentWidth + shadow.left() + shadow.right(),
+               contentHeight + shadow.top() + shadow.bottom());
 
-    QRect content(QPoint(0, 0), QSize(contentWidth, menu->ClientRect().height()));
-    if (align == MenuAlign::Left)
-        content.moveTopLeft(screenPoint);
+    QRect content(QPoint(0, 0), QSize(contentWidth, ClientRect().height()));
+    if (align_ == MenuAlign::Left)
+        content.moveTopLeft(anchor_);
     else
-        content.moveTopRight(screenPoint);
-    // Kept on the screen the point is on; a point beside every screen (a menu lifted above a
-    // panel at the top) goes to the pointer's screen.
-    QScreen* screen = QGuiApplication::screenAt(screenPoint);
-    if (!screen) screen = QGuiApplication::screenAt(QCursor::pos());
-    if (!screen) screen = QGuiApplication::primaryScreen();
-    if (screen) {
-        const QRect area = screen->availableGeometry();
-        if (content.right() > area.right()) content.moveRight(area.right());
-        if (content.bottom() > area.bottom()) content.moveBottom(area.bottom());
-        if (content.left() < area.left()) content.moveLeft(area.left());
-        if (content.top() < area.top()) content.moveTop(area.top());
-    }
-    menu->move(content.topLeft() - QPoint(shadow.left(), shadow.top()));
-    menu->show();
-    return menu;
+        content.moveTopRight(anchor_);
+    content = KeptWithin(content, WorkAreaAt(anchor_));
+    move(content.topLeft() - QPoint(shadow.left(), shadow.top()));
 }
 
 Control* MenuWnd::CreateControl(const QString& tag) {
@@ -178,6 +175,14 @@ MenuElement* MenuWnd::ItemAt(int index) const {
 
 MenuElement* MenuWnd::Item(const QString& name) const {
     return qobject_cast<MenuElement*>(FindControl(name));
+}
+
+bool MenuWnd::SetItemVisible(const QString& itemName, bool visible) {
+    MenuElement* item = Item(itemName);
+    if (!item) return false;
+    item->setVisible(visible);
+    FitAndPlace();
+    return true;
 }
 
 bool MenuWnd::SetItemIcon(const QString& itemName, const QString& icon) {

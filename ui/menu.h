@@ -67,6 +67,8 @@ class MenuWnd : public WindowBase {
     MenuElement* Item(const QString& name) const;
     // Sets the icon of an item; an empty icon removes it. False when there is no such item.
     bool SetItemIcon(const QString& itemName, const QString& icon);
+    // Shows or hides an item (or a named separator); the menu grows or shrinks to its items.
+    bool SetItemVisible(const QString& itemName, bool visible);
 
     // Chooses an item as a click would: posts MenuClickMessage to the owner and closes.
     void Choose(MenuElement* item);
@@ -77,8 +79,12 @@ class MenuWnd : public WindowBase {
   private:
     MenuWnd(QWidget* owner, QString layoutFile);
     void MoveHot(int step);
+    // Sizes the menu to its shown items and places it at the anchor, on the screen.
+    void FitAndPlace();
     QPointer<QWidget> owner_;
     QString layoutFile_;
+    QPoint anchor_;
+    MenuAlign align_ = MenuAlign::Left;
 };
 
 // The same menu as a platform menu, for places that draw menus themselves (a tray whose panel

@@ -16,6 +16,7 @@
 #include "ui/control.h"
 #include "ui/layout_builder.h"
 #include "ui/log.h"
+#include "ui/screen_area.h"
 #include "ui/skin_package.h"
 #include "ui/skin_paint.h"
 
@@ -365,15 +366,7 @@ void WindowBase::CenterWindow() {
     if (area.isEmpty()) return;
     QRect r(QPoint(0, 0), size());
     r.moveCenter(area.center());
-    // Keep it on the screen's work area.
-    if (QScreen* screen = QGuiApplication::screenAt(area.center())) {
-        const QRect work = screen->availableGeometry();
-        if (r.right() > work.right()) r.moveRight(work.right());
-        if (r.bottom() > work.bottom()) r.moveBottom(work.bottom());
-        if (r.left() < work.left()) r.moveLeft(work.left());
-        if (r.top() < work.top()) r.moveTop(work.top());
-    }
-    move(r.topLeft());
+    move(KeptWithin(r, WorkAreaAt(area.center())).topLeft());
 }
 
 void WindowBase::ShowWithFocus() {

@@ -147,7 +147,8 @@ void TestShellE2e::windowComesBack() {
     QFETCH(bool, byTray);
     QFETCH(QStringList, secondVariables);
     Desk desk;
-    QVERIFY2(desk.Open(byTray), desk.Failure());
+    // Hidden by its close button only where a tray can bring it back.
+    QVERIFY2(desk.Open(byTray || hideFirst), desk.Failure());
     for (qsizetype i = 0; i + 1 < secondVariables.size(); i += 2) {
         QString value = secondVariables[i + 1];
         desk.SetProgramVariable(secondVariables[i],

@@ -48,15 +48,18 @@ QPoint ContentTopLeft(const ui::WindowBase& w) {
     return w.mapToGlobal(w.ClientRect().topLeft());
 }
 
-// Builds the window and waits for "windowinit", which is what makes the tray.
-bool Start(CMainDlg& w, bool show) {
+// Builds the window and waits for "windowinit", which is what makes the tray; then says whether
+// a tray shows the icon (offscreen there is none unless the test says so).
+bool Start(CMainDlg& w, bool show, bool tray = true) {
     if (!w.Create(nullptr)) return false;
     w.move(kWindowPlace);
     if (show) {
         w.show();
         if (!QTest::qWaitForWindowExposed(&w)) return false;
     }
-    return QTest::qWaitFor([&w] { return w.Tray() != nullptr; });
+    if (!QTest::qWaitFor([&w] { return w.Tray() != nullptr; })) return false;
+    w.SetTrayAvailable(tray);
+    return true;
 }
 
 // The small tile buttons whose own flag says shown.
@@ -220,6 +223,7 @@ class TestMainWindow : public QObject {
     void tileHover_data();
     void tileHover();
     void titleMenu();
+    void titleMenuExitWithoutTray();
     void exitQuestion_data();
     void exitQuestion();
     void exitQuestionKeepsOtherTimersRunning();
@@ -292,6 +296,12 @@ void TestMainWindow::actions_data() {
     row("close command", relax, Command(ui::SystemCommand::Close), relaxHidden);
     row("window manager close", relax, windowManagerClose, relaxHidden);
     row("maximise", "home", Command(ui::SystemCommand::Maximize), "home");
+    // Without a tray nothing could bring a hidden window back: closing minimises instead.
+    const char* relaxNoTray = "notray btn_haverelax_set";
+    const char* relaxMinimised = "minimised btn_haverelax_set";
+    row("close button, no tray", relaxNoTray, Click("btn_wnd_close"), relaxMinimised);
+    row("close command, no tray", relaxNoTray, Command(ui::SystemCommand::Close), relaxMinimised);
+    row("window manager close, no tray", relaxNoTray, windowManagerClose, relaxMinimised);
     row("minimise button", "home", Click("btn_show_min"), "minimised home");
 
     const char* achievements = "hidden btn_achievement";
@@ -305,7 +315,9 @@ void TestMainWindow::actions() {
     QFETCH(Action, action);
     QFETCH(QString, after);
     CMainDlg w;
-    QVERIFY(Start(w, !before.startsWith("hidden")));
+    const bool tray = !before.startsWith("notray ");
+    if (!tray) before.remove(0, 7);
+    QVERIFY(Start(w, !before.startsWith("hidden"), tray));
     if (const QString page = before.section(' ', -1); page != "home") w.ShowPage(page);
     QCOMPARE(Describe(w), before);
     action(w);
@@ -364,6 +376,40 @@ void TestMainWindow::titleMenu() {
         QTRY_VERIFY(!menu);
         QTRY_COMPARE(Autostart::IsAutoRunOn(), !on);
         QCOMPARE(QFile::exists(Autostart::EntryPath()), !on);
+    }
+}
+
+// The way out is in the tray menu; without a tray the title menu offers it, and only then.
+void TestMainWindow::titleMenuExitWithoutTray() {
+    CMainDlg w;
+    QVERIFY(Start(w, true));
+    QSignalSpy quit(&w, &CMainDlg::QuitRequested);
+    int withTray = 0;
+    for (bool tray : {true, false, true, false}) {
+        w.SetTrayAvailable(tray);
+        QTest::mouseClick(Ctl(w, "btn_main_menu"), Qt::LeftButton);
+        QPointer<ui::MenuWnd> menu = OpenMenu("menu_title.xml");
+        QVERIFY(menu);
+        ui::MenuElement* exit = menu->Item("menu_title_exit");
+        QVERIFY(exit);
+        QCOMPARE(exit->isVisible(), !tray);
+        QCOMPARE(exit->Text(), QString("退出"));
+        // The menu is as tall as what it offers: the item and its separator below the others.
+        if (tray) {
+            withTray = menu->ClientRect().height();
+            QCOMPARE(withTray, 3 * 28 + 8);
+            menu->Close(0);
+            QTRY_VERIFY(!menu);
+            continue;
+        }
+        QVERIFY(menu->ClientRect().height() > withTray + 28);
+        QVERIFY(exit->geometry().top() > menu->Item("menu_title_update")->geometry().bottom());
+        Answer("btn_yes", [&] {
+            menu->Choose(exit);
+            QTRY_VERIFY(!menu);
+        });
+        QTRY_COMPARE(quit.count(), 1);
+        quit.clear();
     }
 }
 
@@ -453,18 +499,25 @@ void TestMainWindow::lifetimeAndStartUp() {
 
 void TestMainWindow::trayMouseMapping_data() {
     QTest::addColumn<int>("reason");
+    QTest::addColumn<bool>("statusNotifier");  // a StatusNotifierItem panel, else XEmbed
     QTest::addColumn<int>("mouse");
-    QTest::newRow("double click") << int(QSystemTrayIcon::DoubleClick) << 0x203;
-    QTest::newRow("context") << int(QSystemTrayIcon::Context) << 0x204;
-    QTest::newRow("trigger") << int(QSystemTrayIcon::Trigger) << 0x202;
-    QTest::newRow("middle click") << int(QSystemTrayIcon::MiddleClick) << 0x208;
-    QTest::newRow("unknown") << int(QSystemTrayIcon::Unknown) << 0;
+    QTest::newRow("double click") << int(QSystemTrayIcon::DoubleClick) << false << 0x203;
+    QTest::newRow("context") << int(QSystemTrayIcon::Context) << false << 0x204;
+    QTest::newRow("trigger") << int(QSystemTrayIcon::Trigger) << false << 0x202;
+    QTest::newRow("middle click") << int(QSystemTrayIcon::MiddleClick) << false << 0x208;
+    QTest::newRow("unknown") << int(QSystemTrayIcon::Unknown) << false << 0;
+    // A StatusNotifierItem panel has no double click: its activation brings the window back.
+    QTest::newRow("activation on a panel") << int(QSystemTrayIcon::Trigger) << true << 0x203;
+    QTest::newRow("context on a panel") << int(QSystemTrayIcon::Context) << true << 0x204;
+    QTest::newRow("middle on a panel") << int(QSystemTrayIcon::MiddleClick) << true << 0x208;
 }
 
 void TestMainWindow::trayMouseMapping() {
     QFETCH(int, reason);
+    QFETCH(bool, statusNotifier);
     QFETCH(int, mouse);
-    QCOMPARE(TrayIcon::MouseMessageFor(static_cast<QSystemTrayIcon::ActivationReason>(reason)),
+    QCOMPARE(TrayIcon::MouseMessageFor(static_cast<QSystemTrayIcon::ActivationReason>(reason),
+                                       statusNotifier),
              mouse);
 }
 

@@ -166,9 +166,10 @@ void TestWindowBase::malformedLayoutBuildsNothing() {
     for (const char* file : {"broken.xml", "missing.xml"}) {
         RecordingWindow w(file);
         // The trace names the layout, and for a malformed one the line.
-        QTest::ignoreMessage(QtWarningMsg,
-                             QRegularExpression(QString("^cannot build a window: %1: (line \\d+|not in)")
-                                                    .arg(QRegularExpression::escape(file))));
+        QTest::ignoreMessage(
+            QtWarningMsg,
+            QRegularExpression(QString("^cannot build a window: %1: (line \\d+|not in)")
+                                   .arg(QRegularExpression::escape(file))));
         QVERIFY(!w.Create(nullptr));
         QVERIFY(!w.ErrorText().isEmpty());
         QVERIFY(!w.Root());
