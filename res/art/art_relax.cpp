@@ -206,9 +206,32 @@ void DrawHead(QPainter& p, const Figure& f, const Look& look) {
     p.restore();
 }
 
+// The body from the shoulders to the hips, the shoulders well rounded.
+QPainterPath TorsoShape(const Figure& f) {
+    const QPointF& ls = f.torso[0];
+    const QPointF& rs = f.torso[1];
+    const QPointF& rh = f.torso[2];
+    const QPointF& lh = f.torso[3];
+    const auto towards = [](QPointF from, QPointF to, qreal length) {
+        const QPointF d = to - from;
+        const qreal n = std::hypot(d.x(), d.y());
+        return n > 0 ? from + d * (length / n) : from;
+    };
+    const qreal round = std::min(9.0, QLineF(ls, rs).length() / 3);
+    QPainterPath path;
+    path.moveTo(lh);
+    path.lineTo(towards(ls, lh, round));
+    path.quadTo(ls, towards(ls, rs, round));
+    path.lineTo(towards(rs, ls, round));
+    path.quadTo(rs, towards(rs, rh, round));
+    path.lineTo(rh);
+    path.closeSubpath();
+    return Rounded(path, 4);
+}
+
 // The whole outline, for a soft light rim that keeps the figure apart from a dark ground.
 QPainterPath Silhouette(const Figure& f) {
-    QPainterPath all = Rounded(Polygon({f.torso[0], f.torso[1], f.torso[2], f.torso[3]}), 5);
+    QPainterPath all = TorsoShape(f);
     all = all.united(Thick(LimbPath(f.armBack), f.armWidth));
     all = all.united(Thick(LimbPath(f.armFront), f.armWidth));
     if (!f.legsHidden) {
@@ -230,8 +253,7 @@ void DrawFigure(QPainter& p, const Figure& f, const Look& look, const QColor& ri
         DrawLeg(p, f.legFront, f.toeFront, f, look, false);
     }
     if (f.armBackBehind) DrawArm(p, f.armBack, f, look, true);
-    const QPainterPath torso =
-        Rounded(Polygon({f.torso[0], f.torso[1], f.torso[2], f.torso[3]}), 5);
+    const QPainterPath torso = TorsoShape(f);
     FillPath(
         p, torso,
         Vertical(f.torso[0].y(), f.torso[3].y(), look.shirt, Mix(look.shirt, Hex(0x0E5A4A), 0.18)));
@@ -451,6 +473,16 @@ void DeskFront(QPainter& p, bool laptop) {
         FillPath(p, RoundRect(lid, 4),
                  Vertical(lid.top(), lid.bottom(), Hex(0xDDE6EC), Hex(0xBFCDD8)));
         FillPath(p, Teardrop(lid.center() + QPointF(-1, 2), 4, 9, 45, 0.7), WithAlpha(kTeal, 0.8));
+    } else {
+        // A small plant in a pot.
+        for (const auto& [x, y, angle] :
+             {std::array{216.0, 134.0, -35.0}, std::array{222.0, 133.0, 10.0},
+              std::array{227.0, 135.0, 45.0}}) {
+            FillPath(p, Teardrop(QPointF(x, y), 3.4, 11, angle, 0.7),
+                     Vertical(y - 11, y + 3, kTealLight, kTealPressed));
+        }
+        FillPath(p, Polygon({{213, 136}, {231, 136}, {228.5, 148}, {215.5, 148}}),
+                 Vertical(136, 148, kWhite, Hex(0xDCE6EC)));
     }
     // A mug at the other side.
     QPainterPath mug = RoundRect(QRectF(100, 130, 15, 18), 3);
@@ -460,8 +492,9 @@ void DeskFront(QPainter& p, bool laptop) {
     const QRectF top(86, 148, 148, 9);
     SoftShadow(p, RoundRect(top, 4), WithAlpha(Hex(0x000000), 0.35), QPointF(0, 3), 3);
     FillPath(p, RoundRect(top, 4), Vertical(top.top(), top.bottom(), kWhite, kDeskTop));
-    FillPath(p, RoundRect(QRectF(94, 156, 132, 20), 3),
-             Vertical(156, 176, kDeskEdge, WithAlpha(kDeskEdge, 0.0)));
+    // The front panel below the top, fading out towards the floor.
+    FillPath(p, RoundRect(QRectF(96, 156, 128, 20), 3),
+             Vertical(156, 176, WithAlpha(kDeskEdge, 0.7), WithAlpha(kDeskEdge, 0.0)));
 }
 
 void NeckStretch(QPainter& p) {
