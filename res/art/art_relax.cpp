@@ -116,7 +116,7 @@ QPainterPath Polygon(std::initializer_list<QPointF> points) {
     return path;
 }
 
-// A polygon with its corners rounded off by `radius`.
+// The shape grown by `radius` all round, so its corners come out round.
 QPainterPath Rounded(const QPainterPath& polygon, qreal radius) {
     return polygon.united(Thick(polygon, 2 * radius)).simplified();
 }
@@ -397,7 +397,6 @@ QImage DrawMotto() {
 
 // All six pictures are drawn in the coordinates of the carousel row (700 × 207) and cut to
 // their own places, so the figure, the title and the text stay put while the user pages.
-constexpr QSizeF kRow(700, 207);
 constexpr QPointF kFigureCentre(160, 105);
 constexpr qreal kFigureRadius = 72;
 constexpr int kTextLeft = 276;
