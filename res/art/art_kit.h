@@ -140,6 +140,7 @@ Glyph Tick(const QColor& ink);
 struct Picture {
     QString name;  // the file name in res/client
     QImage image;
+    QColor ground = QColor();  // what it is drawn to sit on, when not the window colour
 };
 
 // Each feature's pictures, in the file named after it.

@@ -458,6 +458,51 @@ void NinePatch(QPainter& p, const QImage& image, const QMargins& m, const QRect&
     }
 }
 
+// Lays the client pictures out in the sheet's right-hand panel and draws them when given a
+// painter; answers where the panel's content ends.
+int PlaceClientPictures(const std::vector<Picture>& client, QPainter* p) {
+    const auto shown = [](const Picture& picture) {
+        return !picture.name.contains("shadow") && !picture.name.startsWith("tile_");
+    };
+    int x = 460;
+    int y = 270;
+    int rowHeight = 0;
+    for (const Picture& picture : client) {
+        if (!shown(picture)) continue;
+        if (x + picture.image.width() > 1210) {
+            x = 460;
+            y += rowHeight + 16;
+            rowHeight = 0;
+        }
+        if (p) {
+            if (picture.ground.isValid())
+                p->fillRect(QRect(QPoint(x, y), picture.image.size()).adjusted(-6, -6, 6, 6),
+                            picture.ground);
+            p->drawImage(QPoint(x, y), picture.image);
+        }
+        x += picture.image.width() + 16;
+        rowHeight = std::max(rowHeight, picture.image.height());
+    }
+    x = 460;
+    y += rowHeight + 24;
+    for (const Picture& picture : client) {
+        if (picture.image.height() > 20) continue;
+        const QSize big = picture.image.size() * 4;
+        if (x + big.width() > 1210) {
+            x = 460;
+            y += 84;
+        }
+        if (p) {
+            if (picture.ground.isValid())
+                p->fillRect(QRect(QPoint(x, y), big).adjusted(-4, -4, 4, 4), picture.ground);
+            p->setRenderHint(QPainter::SmoothPixmapTransform, false);
+            p->drawImage(QRect(QPoint(x, y), big), picture.image);
+        }
+        x += big.width() + 12;
+    }
+    return y;
+}
+
 }  // namespace
 
 QImage ContactSheet(const std::vector<Picture>& client, const std::vector<QImage>& icons) {
@@ -470,7 +515,10 @@ QImage ContactSheet(const std::vector<Picture>& client, const std::vector<QImage
         const int w = strip.width() / states;
         return strip.copy(w * index, 0, w, strip.height());
     };
-    QImage sheet(QSize(1240, 1340), QImage::Format_ARGB32_Premultiplied);
+    // As tall as the pictures need: the tail below them holds the menu ticks and the icons.
+    const int tail = 100 + 56 + 2 * 270;
+    QImage sheet(QSize(1240, std::max(1340, PlaceClientPictures(client, nullptr) + tail)),
+                 QImage::Format_ARGB32_Premultiplied);
     sheet.fill(Hex(0xDCE3E6));
     QPainter p(&sheet);
     Smooth(p);
@@ -517,35 +565,11 @@ QImage ContactSheet(const std::vector<Picture>& client, const std::vector<QImage
     Label(p, QRect(popup.topLeft() + QPoint(200, 100), kRoundButton), Qt::AlignCenter, "休息",
           UiFont(14), kWhite);
 
-    // Every client picture at its own size, then the small ones four times larger.
-    p.fillRect(QRect(440, 250, 790, 740), kWindow);
-    int x = 460;
-    int y = 270;
-    int rowHeight = 0;
-    for (const Picture& picture : client) {
-        if (picture.name.contains("shadow") || picture.name.startsWith("tile_")) continue;
-        if (x + picture.image.width() > 1210) {
-            x = 460;
-            y += rowHeight + 16;
-            rowHeight = 0;
-        }
-        p.drawImage(QPoint(x, y), picture.image);
-        x += picture.image.width() + 16;
-        rowHeight = std::max(rowHeight, picture.image.height());
-    }
-    x = 460;
-    y += rowHeight + 24;
-    for (const Picture& picture : client) {
-        if (picture.image.height() > 20) continue;
-        const QSize big = picture.image.size() * 4;
-        if (x + big.width() > 1210) {
-            x = 460;
-            y += 84;
-        }
-        p.setRenderHint(QPainter::SmoothPixmapTransform, false);
-        p.drawImage(QRect(QPoint(x, y), big), picture.image);
-        x += big.width() + 12;
-    }
+    // Every client picture at its own size, on its own ground where it has one, then the small
+    // ones four times larger.
+    const int panelEnd = PlaceClientPictures(client, nullptr) + 84;
+    p.fillRect(QRect(440, 250, 790, std::max(740, panelEnd - 250)), kWindow);
+    int y = PlaceClientPictures(client, &p);
     // The menu tick on its dark menu, and the desktop icons on light and dark panels.
     y += 100;
     p.fillRect(QRect(460, y, 200, 40), kDarkMenu);
