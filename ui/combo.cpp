@@ -203,6 +203,17 @@ void Combo::SetAttribute(const QString& name, const QString& value) {
     }
 }
 
+void Combo::DoInit() {
+    if (current_ >= 0) return;
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        if (items_[i]->IsSelectedInLayout()) {
+            current_ = static_cast<int>(i);
+            update();
+            return;
+        }
+    }
+}
+
 bool Combo::Add(Control* child) {
     auto* item = qobject_cast<ListLabelElement*>(child);
     if (!item) return false;

@@ -398,6 +398,13 @@ void GifAnim::PaintBkImage(QPainter& painter) {
 
 ListLabelElement::ListLabelElement(QWidget* parent) : Label(parent) {}
 
+void ListLabelElement::SetAttribute(const QString& name, const QString& value) {
+    if (name == QLatin1String("selected"))
+        selectedInLayout_ = ParseBool(value).value_or(selectedInLayout_);
+    else
+        Label::SetAttribute(name, value);
+}
+
 void* ListLabelElement::GetInterface(const QString& name) {
     return name == QLatin1String("ListLabelElement") ? this : Label::GetInterface(name);
 }

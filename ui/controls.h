@@ -171,6 +171,12 @@ class ListLabelElement : public Label {
     explicit ListLabelElement(QWidget* parent = nullptr);
     QString ClassName() const override { return QStringLiteral("ListLabelElementUI"); }
     void* GetInterface(const QString& name) override;
+    // "selected": the item the combo shows when its window opens.
+    void SetAttribute(const QString& name, const QString& value) override;
+    bool IsSelectedInLayout() const { return selectedInLayout_; }
+
+  private:
+    bool selectedInLayout_ = false;
 };
 
 // A drop-down list. "itemselect" (wParam new index, lParam old index) whenever the selection
@@ -184,6 +190,8 @@ class Combo : public Label {
     void* GetInterface(const QString& name) override;
     void SetAttribute(const QString& name, const QString& value) override;
     bool Add(Control* child) override;  // takes ListLabelElement items
+    // Shows the item the layout marks selected, quietly: the window has not opened yet.
+    void DoInit() override;
 
     int GetCount() const { return static_cast<int>(items_.size()); }
     ListLabelElement* GetItemAt(int index) const;

@@ -31,6 +31,11 @@ const QByteArray kLayout = R"(<Window size="400,200">
         <ListLabelElement text="one"/>
         <ListLabelElement text="two"/>
       </Combo>
+      <Combo name="preset">
+        <ListLabelElement text="3"/>
+        <ListLabelElement text="15" selected="true"/>
+        <ListLabelElement text="30" selected="true"/>
+      </Combo>
       <Edit name="edit"/>
       <Edit name="digits" numberonly="true"/>
       <Edit name="short" maxchar="3"/>
@@ -188,6 +193,12 @@ class TestControls : public QObject {
         QCOMPARE(
             w_->log.filter("itemselect"),
             QStringList({"itemselect:combo:1:-1", "itemselect:combo:2:1", "itemselect:combo:1:2"}));
+    }
+
+    // The layout's choice is shown from the start, without a notification for it.
+    void comboSelectedInLayout() {
+        QCOMPARE(w_->Get<Combo>("preset")->GetCurSel(), 1);
+        QCOMPARE(w_->log.filter("itemselect:preset").size(), 0);
     }
 
     void editTextChanged() {
