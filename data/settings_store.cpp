@@ -15,6 +15,7 @@
 #include "data/data_folder.h"
 #include "data/database_session.h"
 #include "data/log.h"
+#include "system/lenient_int.h"
 
 namespace SettingsStore {
 
@@ -555,25 +556,7 @@ bool GetDaysOfUse(int& out) {
 }
 
 int LenientInt(const std::string& text) {
-    const auto isBlank = [](char c) {
-        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-    };
-    size_t i = 0;
-    while (i < text.size() && isBlank(text[i])) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    // Magnitudes stop growing one past INT_MAX, which is exactly -INT_MIN: no overflow, and the
-    // clamp below lands on either end of the range.
-    constexpr long long kCeiling = static_cast<long long>(INT_MAX) + 1;
-    long long magnitude = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        magnitude = std::min(magnitude * 10 + (text[i] - '0'), kCeiling);
-    }
-    if (negative) return static_cast<int>(-magnitude);
-    return static_cast<int>(std::min<long long>(magnitude, INT_MAX));
+    return ::LenientInt(std::string_view(text));
 }
 
 }  // namespace SettingsStore

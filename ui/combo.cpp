@@ -294,7 +294,7 @@ bool Combo::IsDropDownOpen() const {
 }
 
 void Combo::PaintStatusImage(QPainter& painter) {
-    DrawImage(painter, images_.For(isEnabled(), IsDropDownOpen(), false, hot_));
+    DrawImage(painter, images_.For(isEnabled(), IsDropDownOpen(), false, IsHot()));
 }
 
 void Combo::PaintText(QPainter& painter) {
@@ -302,18 +302,6 @@ void Combo::PaintText(QPainter& painter) {
     const ListLabelElement* item = GetItemAt(current_);
     DrawLabelText(painter, item ? item->Text() : text_,
                   isEnabled() ? textColor_ : disabledTextColor_);
-}
-
-void Combo::enterEvent(QEnterEvent* event) {
-    hot_ = true;
-    update();
-    Label::enterEvent(event);
-}
-
-void Combo::leaveEvent(QEvent* event) {
-    hot_ = false;
-    update();
-    Label::leaveEvent(event);
 }
 
 void Combo::mousePressEvent(QMouseEvent* event) {

@@ -57,6 +57,22 @@ void Control::SetAttribute(const QString& name, const QString& value) {
     }
 }
 
+void Control::SetHot(bool hot) {
+    if (hot_ == hot) return;
+    hot_ = hot;
+    update();
+}
+
+void Control::enterEvent(QEnterEvent* event) {
+    SetHot(true);
+    QWidget::enterEvent(event);
+}
+
+void Control::leaveEvent(QEvent* event) {
+    SetHot(false);
+    QWidget::leaveEvent(event);
+}
+
 bool Control::Add(Control*) {
     return false;
 }

@@ -67,12 +67,19 @@ class Control : public QWidget {
     // Sends a notification from this control to its window.
     void Notify(const QString& type, qintptr wParam = 0, qintptr lParam = 0);
 
+    // Whether the pointer is over the control (for a menu item: also the keyboard's choice).
+    bool IsHot() const { return hot_; }
+    // Sets the hot state; the control repaints when it changes.
+    virtual void SetHot(bool hot);
+
     // Draws an image attribute inside rect(), honouring source, dest, corner and fade.
     bool DrawImage(QPainter& painter, const SkinImage& image) const;
     bool DrawImage(QPainter& painter, const SkinImage& image, const QRect& rect) const;
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     // Painting order: background colour, background image, state images, text, border.
     virtual void PaintBkColor(QPainter& painter);
     virtual void PaintBkImage(QPainter& painter);
@@ -90,6 +97,7 @@ class Control : public QWidget {
     int borderRound_ = 0;
 
   private:
+    bool hot_ = false;
     bool visibleFlag_ = true;
     bool float_ = false;
     Edges floatPos_;

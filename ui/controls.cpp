@@ -11,6 +11,7 @@
 #include <cmath>
 #include <iterator>
 
+#include "system/lenient_int.h"
 #include "ui/skin_package.h"
 #include "ui/window_base.h"
 
@@ -59,7 +60,7 @@ void Button::Activate() {
 }
 
 void Button::PaintStatusImage(QPainter& painter) {
-    DrawImage(painter, images_.For(isEnabled(), pushed_, false, hot_));
+    DrawImage(painter, images_.For(isEnabled(), pushed_, false, IsHot()));
     DrawImage(painter, foreImage_);
 }
 
@@ -69,21 +70,9 @@ void Button::PaintText(QPainter& painter) {
         color = disabledTextColor_;
     else if (pushed_ && pushedTextColor_.isValid())
         color = pushedTextColor_;
-    else if ((hot_ || pushed_) && hotTextColor_.isValid())
+    else if ((IsHot() || pushed_) && hotTextColor_.isValid())
         color = hotTextColor_;
     DrawLabelText(painter, text_, color);
-}
-
-void Button::enterEvent(QEnterEvent* event) {
-    hot_ = true;
-    update();
-    Label::enterEvent(event);
-}
-
-void Button::leaveEvent(QEvent* event) {
-    hot_ = false;
-    update();
-    Label::leaveEvent(event);
 }
 
 void Button::mousePressEvent(QMouseEvent* event) {
@@ -97,11 +86,11 @@ void Button::mousePressEvent(QMouseEvent* event) {
 void Button::mouseMoveEvent(QMouseEvent* event) {
     const bool inside = rect().contains(event->position().toPoint());
     const bool pushed = pressedInside_ && inside;
-    if (pushed != pushed_ || inside != hot_) {
+    if (pushed != pushed_) {
         pushed_ = pushed;
-        hot_ = inside;
         update();
     }
+    SetHot(inside);
     Label::mouseMoveEvent(event);
 }
 
@@ -111,8 +100,8 @@ void Button::mouseReleaseEvent(QMouseEvent* event) {
     const bool click = pressedInside_ && inside;
     pressedInside_ = false;
     pushed_ = false;
-    hot_ = inside;
     update();
+    SetHot(inside);
     event->accept();
     // Last: the handler may close the window or rebuild the page this button is on.
     if (click) Activate();
@@ -185,7 +174,7 @@ void Option::Activate() {
 
 void Option::PaintStatusImage(QPainter& painter) {
     const SkinImage& image =
-        hot_ && !selectedHotImage_.IsEmpty() ? selectedHotImage_ : selectedImage_;
+        IsHot() && !selectedHotImage_.IsEmpty() ? selectedHotImage_ : selectedImage_;
     if (!selected_ || image.IsEmpty() || (!isEnabled() && !images_.disabled.IsEmpty())) {
         Button::PaintStatusImage(painter);
         return;
@@ -418,17 +407,8 @@ void SetControlInt(Control* control, int value) {
 int GetControlInt(const Control* control) {
     if (!control) return 0;
     const QString text = control->Text();
-    qsizetype i = 0;
-    while (i < text.size() && text[i].isSpace()) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+')))
-        negative = text[i++] == QLatin1Char('-');
-    const qint64 limit = static_cast<qint64>(INT_MAX) + 1;
-    qint64 value = 0;
-    for (; i < text.size() && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'); ++i)
-        value = std::min(limit, value * 10 + (text[i].unicode() - u'0'));
-    if (negative) value = -value;
-    return static_cast<int>(std::clamp<qint64>(value, INT_MIN, INT_MAX));
+    return LenientInt(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                          static_cast<std::size_t>(text.size())));
 }
 
 }  // namespace ui

@@ -34,7 +34,6 @@ class Button : public Label {
     void* GetInterface(const QString& name) override;
     void SetAttribute(const QString& name, const QString& value) override;
 
-    bool IsHot() const { return hot_; }
     bool IsPushed() const { return pushed_; }
     // What a click does: sends "click". Options then toggle.
     virtual void Activate();
@@ -42,8 +41,6 @@ class Button : public Label {
   protected:
     void PaintStatusImage(QPainter& painter) override;
     void PaintText(QPainter& painter) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -52,7 +49,6 @@ class Button : public Label {
     StateImages images_;
     SkinImage foreImage_;
     QColor hotTextColor_, pushedTextColor_;
-    bool hot_ = false;
     bool pushed_ = false;
 
   private:
@@ -207,8 +203,6 @@ class Combo : public Label {
   protected:
     void PaintStatusImage(QPainter& painter) override;
     void PaintText(QPainter& painter) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -260,7 +254,6 @@ class Edit : public Label {
     void ApplyStyle();
     QLineEdit* edit_ = nullptr;
     bool numberOnly_ = false;
-    bool hot_ = false;
     StateImages images_;
 };
 

@@ -16,7 +16,6 @@ Edit::Edit(QWidget* parent) : Label(parent), edit_(new QLineEdit(this)) {
     edit_->setFrame(false);
     edit_->setMaxLength(kDefaultMaxChar);
     edit_->installEventFilter(this);
-    installEventFilter(this);
     // A click on the padding around the text still lands in the line edit.
     setFocusPolicy(Qt::StrongFocus);
     setFocusProxy(edit_);
@@ -89,7 +88,7 @@ void Edit::SetSelAll() {
 }
 
 void Edit::PaintStatusImage(QPainter& painter) {
-    DrawImage(painter, images_.For(isEnabled(), false, edit_->hasFocus(), hot_));
+    DrawImage(painter, images_.For(isEnabled(), false, edit_->hasFocus(), IsHot()));
 }
 
 void Edit::TextStyleChanged() {
@@ -115,12 +114,7 @@ void Edit::changeEvent(QEvent* event) {
 
 bool Edit::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if (watched == this) {
-        if (type == QEvent::Enter || type == QEvent::Leave) {
-            hot_ = type == QEvent::Enter;
-            update();
-        }
-    } else if (watched == edit_) {
+    if (watched == edit_) {
         if (type == QEvent::FocusIn) {
             update();
         } else if (type == QEvent::FocusOut) {

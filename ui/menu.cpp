@@ -56,9 +56,7 @@ void MenuElement::SetAttribute(const QString& name, const QString& value) {
 }
 
 void MenuElement::SetHot(bool hot) {
-    if (hot_ == hot || line_) return;
-    hot_ = hot;
-    update();
+    if (!line_) Label::SetHot(hot);
 }
 
 void MenuElement::SetIcon(const QString& icon) {
@@ -68,7 +66,7 @@ void MenuElement::SetIcon(const QString& icon) {
 
 void MenuElement::PaintBkColor(QPainter& painter) {
     Label::PaintBkColor(painter);
-    if (hot_ && isEnabled()) painter.fillRect(rect(), selectedBkColor_);
+    if (IsHot() && isEnabled()) painter.fillRect(rect(), selectedBkColor_);
 }
 
 void MenuElement::PaintStatusImage(QPainter& painter) {
@@ -97,10 +95,6 @@ void MenuElement::enterEvent(QEnterEvent*) {
     if (auto* menu = qobject_cast<MenuWnd*>(Window()))
         for (int i = 0; i < menu->ItemCount(); ++i)
             menu->ItemAt(i)->SetHot(menu->ItemAt(i) == this);
-}
-
-void MenuElement::leaveEvent(QEvent*) {
-    SetHot(false);
 }
 
 void MenuElement::mouseReleaseEvent(QMouseEvent* event) {

@@ -22,8 +22,8 @@ class MenuElement : public Label {
     void SetAttribute(const QString& name, const QString& value) override;
 
     bool IsLine() const { return line_; }
-    bool IsHot() const { return hot_; }
-    void SetHot(bool hot);
+    // A separator is never hot.
+    void SetHot(bool hot) override;
     QString Icon() const { return icon_; }
     // An empty name removes the icon.
     void SetIcon(const QString& icon);
@@ -33,12 +33,10 @@ class MenuElement : public Label {
     void PaintStatusImage(QPainter& painter) override;
     void PaintText(QPainter& painter) override;
     void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
     bool line_ = false;
-    bool hot_ = false;
     QString icon_;
     QSize iconSize_{16, 16};
     QMargins linePadding_;
