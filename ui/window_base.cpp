@@ -12,7 +12,7 @@
 #include <QTimerEvent>
 #include <QWindow>
 
-#include "ui/compositor.h"
+#include "ui/window_system.h"
 #include "ui/control.h"
 #include "ui/layout_builder.h"
 #include "ui/log.h"
@@ -271,7 +271,7 @@ bool WindowBase::SetTimer(Control* control, int id, int milliseconds) {
     const int qtId = startTimer(std::max(1, milliseconds),
                                 milliseconds < 1000 ? Qt::PreciseTimer : Qt::CoarseTimer);
     if (qtId == 0) return false;
-    timers_[qtId] = TimerEntry{control, id};
+    timers_[qtId] = TimerEntry{control, id, std::max(1, milliseconds)};
     return true;
 }
 
@@ -298,9 +298,13 @@ void WindowBase::KillTimers(Control* control) {
 }
 
 bool WindowBase::HasTimer(Control* control, int id) const {
+    return TimerPeriod(control, id) > 0;
+}
+
+int WindowBase::TimerPeriod(Control* control, int id) const {
     for (const auto& [qtId, entry] : timers_)
-        if (entry.control == control && entry.id == id) return true;
-    return false;
+        if (entry.control == control && entry.id == id) return entry.period;
+    return 0;
 }
 
 QFont WindowBase::FontById(int id) const {

@@ -97,6 +97,8 @@ class WindowBase : public QWidget {
     bool KillTimer(Control* control, int id);
     void KillTimers(Control* control);
     bool HasTimer(Control* control, int id) const;
+    // The period of a running timer in milliseconds; 0 when it does not run.
+    int TimerPeriod(Control* control, int id) const;
 
     // Fonts of the layout by id; the default font when the id is unknown.
     QFont FontById(int id) const;
@@ -144,6 +146,7 @@ class WindowBase : public QWidget {
     struct TimerEntry {
         QPointer<Control> control;
         int id = 0;
+        int period = 0;
     };
     std::map<int, TimerEntry> timers_;  // Qt timer id -> control and id
 };

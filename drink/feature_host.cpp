@@ -1,0 +1,3 @@
+#include "drink/feature_host.h"
+
+FeatureHost* TheMainWindow = nullptr;

@@ -1,0 +1,202 @@
+#include "drink/frame_popup.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <algorithm>
+
+#include "data/settings_store.h"
+#include "drink/feature_host.h"
+#include "ui/menu.h"
+#include "ui/window_system.h"
+#include "ui/wnd_host.h"
+
+namespace {
+
+constexpr int kSlideTimer = 256;
+constexpr int kSlideStepMs = 10;
+constexpr int kSlideStepPx = 4;
+// The menu opens left of the menu button and a little below it.
+constexpr QPoint kMenuOffset(-96, 10);
+
+CFramePopupDlg::ContentFactory& RelaxSettingsFactory() {
+    static CFramePopupDlg::ContentFactory make;
+    return make;
+}
+
+// The work area (the desktop less its panels) the frames slide into.
+QRect WorkArea() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+// Whether the reminder a frame's menu switches is on: drink reminders in the drink frame, relax
+// reminders in the relax settings frame.
+bool RemindersOn(PopupKind kind) {
+    return kind == kDrinkReminderPopup ? SettingsStore::GetRemindOnTimeDrk()
+                                       : SettingsStore::GetRemindOnTime();
+}
+
+void CreateFrame(PopupKind kind, QWidget* owner) {
+    if (OpenPopupFrame(kind)) return;
+    auto* frame = new CFramePopupDlg(kind);
+    // A tool window on top of the others: out of the task bar, and a reminder must be seen.
+    if (!frame->Create(owner, Qt::Tool | Qt::WindowStaysOnTopHint)) {
+        frame->OnFinalMessage();
+        return;
+    }
+    ui::KeepOutOfTaskbar(frame);
+    // A reminder comes by itself: it must not take the keys from what the user is typing into;
+    // a click on it makes it active as usual.
+    if (kind == kDrinkReminderPopup) frame->setAttribute(Qt::WA_ShowWithoutActivating);
+}
+
+}  // namespace
+
+std::vector<CFramePopupDlg*>& OpenPopupFrames() {
+    static std::vector<CFramePopupDlg*> frames;
+    return frames;
+}
+
+CFramePopupDlg* OpenPopupFrame(PopupKind kind) {
+    for (CFramePopupDlg* frame : OpenPopupFrames())
+        if (frame->Kind() == kind) return frame;
+    return nullptr;
+}
+
+void DrinkPopupOpen() {
+    CreateFrame(kDrinkReminderPopup, nullptr);
+}
+
+void RelaxSettingsPopupOpen(QWidget* owner) {
+    CreateFrame(kRelaxSettingsPopup, owner);
+}
+
+void CFramePopupDlg::SetRelaxSettingsContent(ContentFactory make) {
+    RelaxSettingsFactory() = std::move(make);
+}
+
+CFramePopupDlg::CFramePopupDlg(PopupKind kind) : kind_(kind) {
+    OpenPopupFrames().push_back(this);
+}
+
+CFramePopupDlg::~CFramePopupDlg() {
+    // Also when its owner window took it along before it could close by itself.
+    std::erase(OpenPopupFrames(), this);
+}
+
+ui::WindowBase* CFramePopupDlg::Content() const {
+    if (kind_ == kDrinkReminderPopup) return const_cast<CDrinkWaterShowDlg*>(&drinkPanel_);
+    return relaxPanel_.get();
+}
+
+ui::Control* CFramePopupDlg::CreateControl(const QString& tag) {
+    if (tag != QLatin1String("ChildWndControl")) return nullptr;
+    ui::WindowBase* content = nullptr;
+    if (kind_ == kDrinkReminderPopup) {
+        content = &drinkPanel_;
+    } else if (kind_ == kRelaxSettingsPopup && RelaxSettingsFactory()) {
+        relaxPanel_ = RelaxSettingsFactory()();
+        content = relaxPanel_.get();
+    }
+    if (!content || !content->CreateChild(this)) return nullptr;
+    return CWndUI::CreateHost(content);
+}
+
+QPoint CFramePopupDlg::RestingPlace(const QRect& workArea, const QSize& content) {
+    return QPoint(workArea.x() + workArea.width() - content.width(),
+                  workArea.y() + workArea.height() - content.height());
+}
+
+QRect CFramePopupDlg::ContentGeometry() const {
+    return QRect(geometry().topLeft() + ClientRect().topLeft(), ClientRect().size());
+}
+
+void CFramePopupDlg::MoveContentTo(const QPoint& topLeft) {
+    move(topLeft - ClientRect().topLeft());
+}
+
+bool CFramePopupDlg::IsSliding() const {
+    return HasTimer(titleLabel_, kSlideTimer);
+}
+
+void CFramePopupDlg::Notify(const ui::Notification& msg) {
+    if (msg.type == QLatin1String("windowinit")) {
+        titleLabel_ = FindControl(QStringLiteral("label_title"));
+        if (kind_ == kDrinkReminderPopup) {
+            if (titleLabel_) titleLabel_->SetText(QStringLiteral("喝水提醒"));
+            // From just below the work area, flush with its right edge, up into the corner.
+            const QRect work = WorkArea();
+            MoveContentTo(QPoint(RestingPlace(work, ClientRect().size()).x(),
+                                 work.y() + work.height()));
+            show();
+            raise();
+            SetTimer(titleLabel_, kSlideTimer, kSlideStepMs);
+        } else {
+            if (titleLabel_) titleLabel_->SetText(QStringLiteral("休息提醒设置"));
+            CenterWindow();
+            ShowWithFocus();
+        }
+    } else if (msg.type == QLatin1String("click")) {
+        if (msg.SenderName() == QLatin1String("btn_main_menu"))
+            OpenMenu();
+        else if (msg.SenderName() == QLatin1String("btn_wnd_close"))
+            Close(1);
+    } else if (msg.type == QLatin1String("timer") && msg.wParam == kSlideTimer) {
+        SlideStep();
+    }
+}
+
+void CFramePopupDlg::SlideStep() {
+    // The work area is read at every step: a panel that moves meanwhile is followed.
+    const QPoint rest = RestingPlace(WorkArea(), ClientRect().size());
+    const int top = ContentGeometry().top();
+    if (top > rest.y()) {
+        // Never past the resting place, whatever the height and the step.
+        MoveContentTo(QPoint(rest.x(), std::max(rest.y(), top - kSlideStepPx)));
+    } else {
+        KillTimer(titleLabel_, kSlideTimer);
+    }
+}
+
+bool CFramePopupDlg::HandleWindowMessage(ui::WindowMessage* msg) {
+    if (static_cast<int>(msg->type()) == ui::GoHomeMessage) {
+        Close(1);
+        return true;
+    }
+    return ui::WindowBase::HandleWindowMessage(msg);
+}
+
+void CFramePopupDlg::OpenMenu() {
+    ui::Control* button = FindControl(QStringLiteral("btn_main_menu"));
+    if (!button) return;
+    const QPoint anchor = button->mapToGlobal(QPoint(0, button->height()) + kMenuOffset);
+    ui::MenuWnd* menu = ui::MenuWnd::CreateMenu(this, QStringLiteral("menu_frame.xml"), anchor);
+    if (!menu) return;
+    // The tick says "no more reminders" is in force.
+    menu->SetItemIcon(QStringLiteral("menu_frame_nopop"),
+                      RemindersOn(kind_) ? QString() : QStringLiteral("menu_tick.png"));
+}
+
+void CFramePopupDlg::OnMenuClick(const QString& item) {
+    if (item == QLatin1String("menu_frame_nopop")) {
+        // Takes effect at once: the timer is re-armed (or stopped) with the new switch.
+        if (kind_ == kDrinkReminderPopup) {
+            SettingsStore::SetRemindOnTimeDrk(!SettingsStore::GetRemindOnTimeDrk());
+            if (TheMainWindow) TheMainWindow->RearmDrinkTimer();
+        } else {
+            SettingsStore::SetRemindOnTime(!SettingsStore::GetRemindOnTime());
+            if (TheMainWindow) TheMainWindow->RearmRelaxTimer();
+        }
+    } else if (item == QLatin1String("menu_frame_tipset")) {
+        // The drink reminder's settings live on the main window's page; the relax settings
+        // frame is those settings already.
+        if (kind_ == kDrinkReminderPopup && TheMainWindow)
+            TheMainWindow->ShowOnPage(QStringLiteral("btn_drinkwater_set"));
+    }
+    // "意见反馈" does nothing.
+}
+
+void CFramePopupDlg::OnFinalMessage() {
+    std::erase(OpenPopupFrames(), this);
+    deleteLater();
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QPointer>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "drink/drink_show_panel.h"
+#include "ui/window_base.h"
+
+// The small free-standing window that carries a feature panel outside the main window: the
+// drink reminder (kind 1: the drink-now panel, sliding up into the corner of the work area) and
+// the relax settings (kind 2: centred). At most one frame of each kind is open. Frames live on
+// the heap and delete themselves when closed.
+enum PopupKind : int {
+    kDrinkReminderPopup = 1,
+    kRelaxSettingsPopup = 2,
+};
+
+class CFramePopupDlg : public ui::WindowBase {
+    Q_OBJECT
+  public:
+    // The relax settings page belongs to the relax feature, which stands on this one: it hands
+    // its page in through this, and the frame owns what it makes.
+    using ContentFactory = std::function<std::unique_ptr<ui::WindowBase>()>;
+    static void SetRelaxSettingsContent(ContentFactory make);
+
+    explicit CFramePopupDlg(PopupKind kind);
+    ~CFramePopupDlg() override;
+
+    PopupKind Kind() const { return kind_; }
+    // The panel the frame carries: the drink-now panel or the relax settings page.
+    ui::WindowBase* Content() const;
+    bool IsSliding() const;
+
+    QString LayoutFile() const override { return QStringLiteral("FramePopup.xml"); }
+    ui::Control* CreateControl(const QString& tag) override;
+    void Notify(const ui::Notification& msg) override;
+    bool HandleWindowMessage(ui::WindowMessage* msg) override;
+    void OnMenuClick(const QString& itemName) override;
+    void OnFinalMessage() override;
+
+    // The frame's corner of the work area: its content's bottom-right on the work area's.
+    static QPoint RestingPlace(const QRect& workArea, const QSize& content);
+
+  private:
+    void SlideStep();
+    void OpenMenu();
+    // Moves the window so that its content (the window less its shadow) starts at `topLeft`.
+    void MoveContentTo(const QPoint& topLeft);
+    QRect ContentGeometry() const;
+
+    PopupKind kind_;
+    ui::Control* titleLabel_ = nullptr;
+    CDrinkWaterShowDlg drinkPanel_;
+    std::unique_ptr<ui::WindowBase> relaxPanel_;
+};
+
+// The frames that exist, oldest first.
+std::vector<CFramePopupDlg*>& OpenPopupFrames();
+// The open frame of a kind, or nullptr.
+CFramePopupDlg* OpenPopupFrame(PopupKind kind);
+
+// Opens the drink reminder frame, unless one is open.
+void DrinkPopupOpen();
+// Opens the relax settings frame owned by `owner`, unless one is open.
+void RelaxSettingsPopupOpen(QWidget* owner);
