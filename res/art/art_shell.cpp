@@ -470,7 +470,7 @@ QImage ContactSheet(const std::vector<Picture>& client, const std::vector<QImage
         const int w = strip.width() / states;
         return strip.copy(w * index, 0, w, strip.height());
     };
-    QImage sheet(QSize(1240, 1340), QImage::Format_ARGB32_Premultiplied);
+    QImage sheet(QSize(1240, 1600), QImage::Format_ARGB32_Premultiplied);
     sheet.fill(Hex(0xDCE3E6));
     QPainter p(&sheet);
     Smooth(p);
@@ -536,7 +536,8 @@ QImage ContactSheet(const std::vector<Picture>& client, const std::vector<QImage
     x = 460;
     y += rowHeight + 24;
     for (const Picture& picture : client) {
-        if (picture.image.height() > 20) continue;
+        // Small pictures only; wide strips of text read well at their own size.
+        if (picture.image.height() > 20 || picture.image.width() > 100) continue;
         const QSize big = picture.image.size() * 4;
         if (x + big.width() > 1210) {
             x = 460;
