@@ -428,6 +428,15 @@ QImage DrawDeclineLink() {
     });
 }
 
+// "立即喝水" while there is nothing to drink (an amount of 0): the round button of the panel
+// (btn_relax.png) gone grey like a switch that is off; the control draws the caption in white.
+QImage DrawDrinkDisabled() {
+    return Single(kRoundButton, [](QPainter& p) {
+        RoundedBox(p, QRectF(QPointF(0, 0), kRoundButton), kRoundButton.height() / 2.0,
+                   Hex(0xC3CDD2));
+    });
+}
+
 // The line under the amount while it is being edited: a firm teal line over a soft one, to be
 // stretched along the bottom of the edit (dest='0,h-3,w,h').
 QImage DrawEditLine() {
@@ -464,6 +473,7 @@ std::vector<Picture> DrinkPictures() {
         Animation("gif_drink_large.gif", GlassAnimation(kGifLarge)),
         {"btn_drink_once.png", DrawPencilButton()},
         {"btn_drink_no.png", DrawDeclineLink()},
+        {"btn_drink_disabled.png", DrawDrinkDisabled()},
         {"edit_drink_focus.png", DrawEditLine()},
         {"scrollbardark.png", DrawScrollBar()},
     };
