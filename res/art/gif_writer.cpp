@@ -17,6 +17,9 @@ namespace {
 constexpr QRgb kClear = 0;  // a flattened pixel is either this or fully opaque
 constexpr int kMaxColours = 255;
 constexpr int kRefineRounds = 6;
+// Readers, Qt's among them, play a delay under two hundredths of a second as a tenth of one;
+// storing at least two keeps short frames short.
+constexpr int kShortestDelay = 2;
 
 // Green counts most and blue least, roughly as the eye weighs them.
 constexpr std::array<int, 3> kWeight{3, 4, 2};
@@ -311,7 +314,7 @@ QByteArray EncodeGif(const std::vector<AnimationFrame>& frames, const GifOptions
         GraphicsControlBlock control{};
         control.DisposalMode = plan.disposal;
         control.UserInputFlag = false;
-        control.DelayTime = std::clamp((frames[i].delayMs + 5) / 10, 0, 0xFFFF);
+        control.DelayTime = std::clamp((frames[i].delayMs + 5) / 10, kShortestDelay, 0xFFFF);
         control.TransparentColor = kGifTransparentIndex;
         GifByteType extension[4];
         const auto length = static_cast<int>(EGifGCBToExtension(&control, extension));

@@ -16,7 +16,7 @@ namespace art {
 
 struct AnimationFrame {
     QImage image;
-    int delayMs = 0;  // how long the frame stays; GIF counts in hundredths of a second
+    int delayMs = 0;  // how long the frame stays: stored in hundredths of a second, at least 2
 };
 
 struct GifOptions {

@@ -145,7 +145,7 @@ class TestGifWriter : public QObject {
         QCOMPARE(d.loopCount, 0);
         double errorSum = 0;
         for (std::size_t i = 0; i < frames.size(); ++i) {
-            QCOMPARE(d.delays[i], (frames[i].delayMs + 5) / 10 * 10);
+            QCOMPARE(d.delays[i], frames[i].delayMs);
             const QImage drawn =
                 frames[i].image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
             const QImage& read = d.frames[i];
@@ -178,6 +178,31 @@ class TestGifWriter : public QObject {
                               frames.front().image.height();
         QVERIFY2(errorSum / pixels <= meanTolerance,
                  qPrintable(QString::number(errorSum / pixels)));
+    }
+
+    void delays_data() {
+        QTest::addColumn<int>("drawnMs");
+        QTest::addColumn<int>("readMs");  // GIF keeps hundredths of a second
+        // Shorter than two hundredths would play as a tenth of a second.
+        QTest::newRow("none") << 0 << 20;
+        QTest::newRow("a hundredth") << 10 << 20;
+        QTest::newRow("24") << 24 << 20;
+        QTest::newRow("25") << 25 << 30;
+        QTest::newRow("44") << 44 << 40;
+        QTest::newRow("45") << 45 << 50;
+        QTest::newRow("a second") << 1000 << 1000;
+        QTest::newRow("longer than a GIF can say") << 700000 << 655350;
+        QTest::newRow("negative") << -30 << 20;
+    }
+
+    void delays() {
+        QFETCH(int, drawnMs);
+        QFETCH(int, readMs);
+        const QImage dot = Disc(QPointF(20, 15), 5, Qt::black);
+        const Decoded d = Decode(EncodeGif({{Canvas(), drawnMs}, {dot, drawnMs}}, kOptions));
+        QCOMPARE(d.delays.size(), std::size_t(2));
+        QCOMPARE(d.delays[0], readMs);
+        QCOMPARE(d.delays[1], readMs);
     }
 
     void palette_data() {
