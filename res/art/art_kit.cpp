@@ -216,6 +216,11 @@ QImage Single(QSize size, const std::function<void(QPainter&)>& draw) {
     return Strip(size, 1, [&](QPainter& p, const QRectF&, int) { draw(p); });
 }
 
+Picture Animation(const QString& name, std::vector<AnimationFrame> frames) {
+    QImage first = frames.empty() ? QImage() : frames.front().image;
+    return {name, first, std::move(frames)};
+}
+
 QImage PillStrip(const PillStyle& s) {
     return Strip(s.cell, 3, [&](QPainter& p, const QRectF& cell, int state) {
         RoundedBox(p, cell, cell.height() / 2, s.fill[static_cast<std::size_t>(state)], s.border);

@@ -16,6 +16,8 @@
 #include <functional>
 #include <vector>
 
+#include "res/art/gif_writer.h"
+
 namespace art {
 
 // ---- Palette -------------------------------------------------------------------------------
@@ -138,10 +140,14 @@ Glyph Tick(const QColor& ink);
 // ---- The pictures --------------------------------------------------------------------------
 
 struct Picture {
-    QString name;  // the file name in res/client
-    QImage image;
-    QColor ground = QColor();  // what it is drawn to sit on, when not the window colour
+    QString name;                          // the file name in res/client
+    QImage image;                          // a still picture, or the first frame of an animation
+    std::vector<AnimationFrame> frames{};  // an animation, saved as GIF
+    QColor ground = QColor();              // what it is drawn to sit on, when not the window colour
 };
+
+// An animation; its first frame stands for it wherever a still picture is shown.
+Picture Animation(const QString& name, std::vector<AnimationFrame> frames);
 
 // Each feature's pictures, in the file named after it.
 std::vector<Picture> ShellPictures();        // art_shell.cpp

@@ -486,7 +486,8 @@ int PlaceClientPictures(const std::vector<Picture>& client, QPainter* p) {
     x = 460;
     y += rowHeight + 24;
     for (const Picture& picture : client) {
-        if (picture.image.height() > 20) continue;
+        // Small pictures only; wide strips of text read well at their own size.
+        if (picture.image.height() > 20 || picture.image.width() > 100) continue;
         const QSize big = picture.image.size() * 4;
         if (x + big.width() > 1210) {
             x = 460;

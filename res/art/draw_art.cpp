@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QSaveFile>
 #include <QTextStream>
 
 #include "res/art/art_kit.h"
@@ -31,6 +32,21 @@ std::vector<Picture> ClientPictures() {
 bool Save(const QImage& image, const QString& path) {
     if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !image.save(path, "PNG")) {
         QTextStream(stderr) << "vita-draw-art: cannot write " << path << '\n';
+        return false;
+    }
+    return true;
+}
+
+// A still picture as PNG, an animation as GIF.
+bool Save(const Picture& picture, const QString& path) {
+    if (picture.frames.empty()) return Save(picture.image, path);
+    QString error;
+    const QByteArray gif = EncodeGif(picture.frames, {.matte = kWindow}, &error);
+    QSaveFile file(path);
+    if (gif.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(gif) != gif.size() ||
+        !file.commit()) {
+        QTextStream(stderr) << "vita-draw-art: cannot write " << path
+                            << (error.isEmpty() ? QString() : ": " + error) << '\n';
         return false;
     }
     return true;
@@ -65,7 +81,7 @@ int main(int argc, char** argv) {
 
     bool ok = true;
     const std::vector<Picture> client = ClientPictures();
-    for (const Picture& picture : client) ok &= Save(picture.image, outDir + '/' + picture.name);
+    for (const Picture& picture : client) ok &= Save(picture, outDir + '/' + picture.name);
 
     std::vector<QImage> icons;
     for (const int n : kAppIconSizes) icons.push_back(AppIcon(n));
