@@ -218,7 +218,7 @@ QImage Single(QSize size, const std::function<void(QPainter&)>& draw) {
 
 Picture Animation(const QString& name, std::vector<AnimationFrame> frames) {
     QImage first = frames.empty() ? QImage() : frames.front().image;
-    return {name, first, std::move(frames)};
+    return {name, first, QColor(), std::move(frames)};
 }
 
 QImage PillStrip(const PillStyle& s) {

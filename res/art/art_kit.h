@@ -142,8 +142,8 @@ Glyph Tick(const QColor& ink);
 struct Picture {
     QString name;                          // the file name in res/client
     QImage image;                          // a still picture, or the first frame of an animation
-    std::vector<AnimationFrame> frames{};  // an animation, saved as GIF
     QColor ground = QColor();              // what it is drawn to sit on, when not the window colour
+    std::vector<AnimationFrame> frames{};  // an animation, saved as GIF
 };
 
 // An animation; its first frame stands for it wherever a still picture is shown.
