@@ -427,10 +427,11 @@ void TestSettingsStore::dayTotalsAnswerAsStatistics() {
     QCOMPARE(Session().ExecStatement("BEGIN"), kDone);
     for (int i = 0; i < 400; ++i)
         InsertDrink(random.bounded(-20, 900), FormatDrinkDate(first.addDays(random.bounded(110))));
+    // Odd records on days of their own, after the random ones.
     for (const char* odd :
-         {"(NULL, '2024-01-10', '')", "(NULL, '2024-01-11', '')", "(0, '2024-01-11', '')",
-          "('abc', '2024-01-12', '')", "(250.5, '2024-01-13', '')", "(250.5, '2024-01-14', '')",
-          "(-1.5, '2024-01-15', '')", "(5000, '2024-1-13', '')", "(5000, '2024-01-13 10:00', '')",
+         {"(NULL, '2024-05-10', '')", "(NULL, '2024-05-11', '')", "(0, '2024-05-11', '')",
+          "('abc', '2024-05-12', '')", "(250.5, '2024-05-13', '')", "(250.5, '2024-05-14', '')",
+          "(-1.5, '2024-05-15', '')", "(5000, '2024-5-13', '')", "(5000, '2024-05-13 10:00', '')",
           "(5000, '2024-02-30', '')"}) {
         QCOMPARE(Session().ExecStatement(std::string("insert into DrinkWaterRecord values ") + odd),
                  kDone);
@@ -442,7 +443,7 @@ void TestSettingsStore::dayTotalsAnswerAsStatistics() {
     // Texts that are not numbers: the column's numeric affinity would turn "2024" into one.
     std::vector<std::string> bounds = {"",           "2024-",    "2024-01",   "2024-01-32",
                                        "2024-02-30", "2024-1-5", "9999-99-99"};
-    for (QDate day = first.addDays(-2); day <= first.addDays(112); day = day.addDays(1))
+    for (QDate day = first.addDays(-2); day <= first.addDays(150); day = day.addDays(1))
         bounds.push_back(FormatDrinkDate(day));
     QStringList mismatches;
     for (int i = 0; i < 400; ++i) {
