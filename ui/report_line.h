@@ -38,10 +38,12 @@ class CReportLineUI : public ui::Label {
     QPointF PointAt(int i) const;
     qreal BaseLineY() const;
 
-    static constexpr int kSideMargin =
-        24;  // between the control's sides and the first and last point
-    static constexpr int kBaseMargin = 30;   // between the bottom and the base line
-    static constexpr qreal kTopShare = 0.8;  // of the plot height that the largest value reaches
+    // Between the control's sides and the first and last point.
+    static constexpr int kSideMargin = 24;
+    // Between the bottom and the base line.
+    static constexpr int kBaseMargin = 30;
+    // Of the plot height, how much the largest value rises above the base line.
+    static constexpr qreal kTopShare = 0.8;
 
   protected:
     void PaintText(QPainter& painter) override;
