@@ -178,6 +178,11 @@ void TestDrinkAchievePage::views_data() {
         << QDate(2024, 1, 8) << "2024-01-07=700 2023-11-27=50" << 600 << "opt_week"
         << "第2周喝水量 0 未达标 达标天数(天)=0 平均每天(毫升)=0 | chart 50,0,0,0,0,700,0 "
            "48周,49周,50周,51周,52周,1周,2周 target=600";
+    // Sunday 15 January 2023 is in block 3, its week's Monday (the 9th) in block 2.
+    QTest::newRow("week title from today's block")
+        << QDate(2023, 1, 15) << "2023-01-09=100 2023-01-15=200" << 1500 << "opt_week"
+        << "第3周喝水量 300 未达标 达标天数(天)=0 平均每天(毫升)=150 | chart 0,0,0,0,0,0,300 "
+           "48周,49周,50周,51周,52周,1周,2周 target=1500";
     QTest::newRow("month on 1 March, leap year")
         << QDate(2024, 3, 1)
         << "2023-08-31=999 2023-09-01=70 2024-01-31=50 2024-02-01=100 2024-02-29=400 "
