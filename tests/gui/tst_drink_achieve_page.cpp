@@ -7,11 +7,15 @@
 #include "data/database_session.h"
 #include "data/settings_store.h"
 #include "drink/drink_achieve_page.h"
+#include "tests/support/achieve_page_text.h"
 #include "ui/controls.h"
 #include "ui/report_line.h"
 #include "ui/window_base.h"
 
 using namespace SettingsStore;
+using achieve_text::Describe;
+using achieve_text::Shown;
+using achieve_text::TextOf;
 
 namespace {
 
@@ -43,39 +47,6 @@ void Seed(const QString& drinks, const QDate& today) {
                      "insert into DrinkWaterRecord values(?, " + literal + ", '08:00:00')", {size}),
                  101);
     }
-}
-
-QString TextOf(const ui::WindowBase& page, const char* name) {
-    const ui::Control* control = page.FindControl(QString::fromLatin1(name));
-    return control ? control->Text() : QStringLiteral("<none>");
-}
-
-bool Shown(const ui::WindowBase& page, const char* name) {
-    const ui::Control* control = page.FindControl(QString::fromLatin1(name));
-    return control && control->IsVisibleInWindow();
-}
-
-// The page as the user reads it: title, amount drunk and reached mark, the two figures, then
-// the chart's values and labels or the ring's days and percentage.
-QString Describe(const CDrinkWaterAchieveDlg& page) {
-    QStringList out{TextOf(page, "label_current_date"), TextOf(page, "label_current_drink")};
-    const bool reached = Shown(page, "label_reach_yet"), missed = Shown(page, "label_reach_not");
-    out << (reached == missed ? "reached?" : reached ? "已达标" : "未达标");
-    out << TextOf(page, "label_amount_text") + '=' + TextOf(page, "label_amount");
-    out << TextOf(page, "label_average_text") + '=' + TextOf(page, "label_average");
-    const auto* chart = qobject_cast<CReportLineUI*>(page.FindControl("report_line"));
-    if (chart && Shown(page, "report_line")) {
-        QStringList values;
-        for (int v : chart->Values()) values << QString::number(v);
-        out << "| chart" << values.join(',') << chart->Labels().join(',')
-            << "target=" + QString::number(chart->Target());
-    } else {
-        const auto* ring = qobject_cast<ui::CircleProgress*>(page.FindControl("progress_percent"));
-        out << "| ring" << TextOf(page, "label_drink_day") + TextOf(page, "label_total_day")
-            << QString::number(ring ? ring->Value() : -1) + '%';
-        if (!Shown(page, "container_total")) out << "(hidden)";
-    }
-    return out.join(' ');
 }
 
 }  // namespace
