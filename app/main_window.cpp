@@ -5,6 +5,7 @@
 
 #include "app/autostart.h"
 #include "app/confirm_exit.h"
+#include "app/log.h"
 #include "app/tray_icon.h"
 #include "system/process_launch.h"
 #include "ui/menu.h"
@@ -116,6 +117,8 @@ QWidget* CMainDlg::CreatePage(std::size_t index) {
         case kDrinkNowPage:
             return NewPendingPage(this);
         case kAchievementsPage:
+            if (achievePage_.CreateChild(this)) return &achievePage_;
+            qCWarning(lcApp) << "achievements page:" << achievePage_.ErrorText();
             return NewPendingPage(this);
         case kRelaxSettingsPage:
             return NewPendingPage(this);

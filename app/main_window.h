@@ -4,6 +4,7 @@
 #include <QString>
 #include <array>
 
+#include "drink/drink_achieve_page.h"
 #include "ui/window_base.h"
 
 class CWndUI;
@@ -78,6 +79,7 @@ class CMainDlg : public ui::WindowBase {
         ui::Control* containerRelax = nullptr;
     } c_;
     std::array<QPointer<QWidget>, 5> pages_;
+    CDrinkWaterAchieveDlg achievePage_;
     TrayIcon* tray_ = nullptr;
     bool trayAvailable_ = true;
 };

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <climits>
 #include <cstdio>
 #include <optional>
@@ -89,6 +90,17 @@ constexpr const char* kCreateDrinkLog =
 // which after years of drinks is most of the file.
 constexpr const char* kCreateDrinkDateIndex =
     "CREATE INDEX IF NOT EXISTS DrinkWaterRecordByDate ON DrinkWaterRecord(DrinkDate)";
+// The condition every statistic puts on a record: its date is a real day in the log's form.
+// A text comparison alone would let "2024-1-5" fall into autumn 2024 and "2024-03-05 08:00"
+// into 5 March. SQLite's date() with a modifier rewrites "2024-02-30" as "2024-03-01" and
+// gives NULL for anything that is no date, so only a real day equals its own rewriting.
+#define VITA_REAL_DRINK_DATE "DrinkDate = date(DrinkDate, '+0 days')"
+// The statistics read only this index, which holds exactly the records they count: a range of
+// days is one walk along it, and the date test above is not evaluated again per record. The
+// queries repeat its condition word for word, which is how SQLite knows it may use it.
+constexpr const char* kCreateDrinkDaySizeIndex =
+    "CREATE INDEX IF NOT EXISTS DrinkWaterRecordByDateSize ON DrinkWaterRecord(DrinkDate, size) "
+    "WHERE " VITA_REAL_DRINK_DATE;
 
 constexpr std::array<int, kSettingCount> DefaultValues() {
     std::array<int, kSettingCount> defaults{};
@@ -118,6 +130,16 @@ struct PendingDrink {
     std::string date, time;
 };
 std::vector<PendingDrink> pendingDrinks;
+// The per-day totals and how far into the log they reach. The log only ever grows (records are
+// never updated or deleted), so records with a rowid above `newestRowid` are all that is new;
+// a change by another connection shows in the connection's data_version and is read afresh.
+struct DayTotalsState {
+    DrinkDayTotals totals;
+    bool loaded = false;
+    long long newestRowid = 0;
+    long long dataVersion = 0;
+};
+DayTotalsState dayTotals;
 
 void ResetToDefaults() {
     values = DefaultValues();
@@ -129,6 +151,7 @@ void ResetToDefaults() {
     loadFailureTold = false;
     pendingSettings = {};
     pendingDrinks.clear();
+    dayTotals = DayTotalsState();
 }
 
 // Failures that say the file is not a database of ours (another file, another key): such a file
@@ -303,6 +326,7 @@ bool LoadStored() {
     }
     // Only speed depends on the index; running without it beats running without settings.
     Session().ExecStatement(kCreateDrinkDateIndex);
+    Session().ExecStatement(kCreateDrinkDaySizeIndex);
 
     for (const KeyInfo& info : kKeys) {
         int stored = values[info.setting];
@@ -515,13 +539,15 @@ bool InsertDrinkRecord(int millilitres) {
 
 bool SumDrinkSize(const std::string& start, const std::string& end, int& out) {
     return QueryOneInt(
-        "select ifnull(sum(size),0) from DrinkWaterRecord where DrinkDate >= ? and DrinkDate < ?",
+        "select ifnull(sum(size),0) from DrinkWaterRecord where DrinkDate >= ? and "
+        "DrinkDate < ? and " VITA_REAL_DRINK_DATE,
         {start, end}, out);
 }
 
 bool CountDrinks(const std::string& start, const std::string& end, int& out) {
     return QueryOneInt(
-        "select count(*) from DrinkWaterRecord where DrinkDate >= ? and DrinkDate < ?",
+        "select count(*) from DrinkWaterRecord where DrinkDate >= ? and "
+        "DrinkDate < ? and " VITA_REAL_DRINK_DATE,
         {start, end}, out);
 }
 
@@ -529,15 +555,16 @@ bool CountDaysReachingTarget(const std::string& start, const std::string& end, i
                              int& out) {
     return QueryOneInt(
         "select count(*) from (select sum(size) DaySize from DrinkWaterRecord where DrinkDate >= ? "
-        "and DrinkDate < ? group by DrinkDate)T where T.DaySize >= ?",
+        "and DrinkDate < ? and " VITA_REAL_DRINK_DATE " group by DrinkDate)T where T.DaySize >= ?",
         {start, end, static_cast<long long>(target)}, out);
 }
 
 bool GetDaysOfUse(int& out) {
     out = 0;
     ResultSet rows;
-    if (Session().QueryRows("select ifnull(min(DrinkDate),'0-0-0') from DrinkWaterRecord", rows) !=
-        0) {
+    if (Session().QueryRows("select ifnull(min(DrinkDate),'0-0-0') from DrinkWaterRecord "
+                            "where " VITA_REAL_DRINK_DATE,
+                            rows) != 0) {
         return false;
     }
     QDate firstDrink;
@@ -555,8 +582,145 @@ bool GetDaysOfUse(int& out) {
     return true;
 }
 
+// ---- Per-day totals
+
+namespace {
+
+// A day's text as the totals keep it: exactly ten characters.
+std::string_view DayText(const DrinkDayTotals::Day& day) {
+    return {day.date.data(), day.date.size()};
+}
+
+int ClampToInt(double value) {
+    if (!(value == value)) return 0;  // NaN
+    return static_cast<int>(
+        std::clamp(value, static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
+}
+
+// A number as SQLite writes it ("1500", "1500.0", "2.5e+20"); 0 for anything else.
+double ParseNumber(const std::string& text) {
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() ? value : 0;
+}
+
+long long ParseLongLong(const std::string& text) {
+    long long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() ? value : 0;
+}
+
+// Rows of (day, total of sizes, non-NULL sizes, records) added to the totals.
+bool AddDayRows(const char* sql, std::initializer_list<SqlValue> params, DrinkDayTotals& totals) {
+    ResultSet rows;
+    if (Session().QueryRows(sql, rows, params) != 0) return false;
+    while (const ResultSet::Row* row = rows.NextRow()) {
+        if (row->size() < 4) continue;
+        totals.Add((*row)[0], ParseNumber((*row)[1]), ParseLongLong((*row)[2]) > 0,
+                   LenientInt((*row)[3]));
+    }
+    return true;
+}
+
+bool QueryOneLongLong(const char* sql, long long& out) {
+    out = 0;
+    ResultSet rows;
+    if (Session().QueryRows(sql, rows) != 0) return false;
+    if (const ResultSet::Row* row = rows.NextRow(); row && !row->empty()) {
+        out = ParseLongLong(row->front());
+    }
+    return true;
+}
+
+}  // namespace
+
+std::pair<std::vector<DrinkDayTotals::Day>::const_iterator,
+          std::vector<DrinkDayTotals::Day>::const_iterator>
+DrinkDayTotals::Range(std::string_view start, std::string_view end) const {
+    const auto before = [](const Day& day, std::string_view bound) { return DayText(day) < bound; };
+    const auto first = std::lower_bound(days_.begin(), days_.end(), start, before);
+    const auto last = std::lower_bound(first, days_.end(), end, before);
+    return {first, last};
+}
+
+int DrinkDayTotals::SumDrinkSize(std::string_view start, std::string_view end) const {
+    const auto [first, last] = Range(start, end);
+    double total = 0;
+    for (auto day = first; day != last; ++day) total += day->size;
+    return ClampToInt(total);
+}
+
+int DrinkDayTotals::CountDrinks(std::string_view start, std::string_view end) const {
+    const auto [first, last] = Range(start, end);
+    long long count = 0;
+    for (auto day = first; day != last; ++day) count += day->drinks;
+    return static_cast<int>(std::min<long long>(count, INT_MAX));
+}
+
+int DrinkDayTotals::CountDaysReachingTarget(std::string_view start, std::string_view end,
+                                            int target) const {
+    const auto [first, last] = Range(start, end);
+    return static_cast<int>(std::count_if(
+        first, last, [target](const Day& day) { return day.sized && day.size >= target; }));
+}
+
+void DrinkDayTotals::Add(std::string_view date, double size, bool sized, int drinks) {
+    if (date.size() != std::tuple_size_v<decltype(Day::date)>) return;
+    const auto before = [](const Day& day, std::string_view text) { return DayText(day) < text; };
+    // Drinks come in date order when read whole, and as today's when new: mostly an append.
+    auto at = !days_.empty() && DayText(days_.back()) < date
+                  ? days_.end()
+                  : std::lower_bound(days_.begin(), days_.end(), date, before);
+    if (at == days_.end() || DayText(*at) != date) {
+        Day day;
+        std::copy(date.begin(), date.end(), day.date.begin());
+        at = days_.insert(at, day);
+    }
+    at->size += size;
+    at->sized = at->sized || sized;
+    at->drinks += drinks;
+}
+
+bool UpdateDrinkDayTotals() {
+    DayTotalsState& state = dayTotals;
+    long long version = 0;
+    long long newest = 0;
+    bool ok = QueryOneLongLong("PRAGMA data_version", version) &&
+              QueryOneLongLong("select ifnull(max(rowid), 0) from DrinkWaterRecord", newest);
+    if (ok && state.loaded && version != state.dataVersion) state = DayTotalsState();
+    if (ok && !state.loaded) {
+        // The whole log, one walk along the index of real days.
+        ok = AddDayRows(
+            "select DrinkDate, total(size), count(size), count(*) from "
+            "DrinkWaterRecord where rowid <= ? and " VITA_REAL_DRINK_DATE " group by DrinkDate",
+            {newest}, state.totals);
+    } else if (ok && newest > state.newestRowid) {
+        // Only what was written since: found by rowid, so the date test runs on these alone.
+        ok = AddDayRows(
+            "select DrinkDate, total(size), count(size), count(*) from "
+            "DrinkWaterRecord where rowid > ? and rowid <= ? and " VITA_REAL_DRINK_DATE
+            " group by DrinkDate",
+            {state.newestRowid, newest}, state.totals);
+    }
+    if (!ok) {
+        qCWarning(lcData) << "the drink log cannot be read for its daily totals";
+        state = DayTotalsState();
+        return false;
+    }
+    state.loaded = true;
+    state.dataVersion = version;
+    state.newestRowid = std::max(state.newestRowid, newest);
+    return true;
+}
+
+const DrinkDayTotals& GetDrinkDayTotals() {
+    return dayTotals.totals;
+}
+
 int LenientInt(const std::string& text) {
     return ::LenientInt(std::string_view(text));
 }
 
 }  // namespace SettingsStore
+
+#undef VITA_REAL_DRINK_DATE

@@ -3,7 +3,10 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <array>
 #include <string>
+#include <string_view>
+#include <vector>
 
 class DatabaseSession;
 
@@ -88,6 +91,44 @@ bool CountDaysReachingTarget(const std::string& start, const std::string& end, i
 // Days since the earlier of the database file's creation date and the first drink, counting
 // both ends.
 bool GetDaysOfUse(int& out);
+
+// The drink log summed per day, for a page that asks many questions of it at once: the answers
+// are those of the statistics above, found in memory instead of by a pass over the log.
+class DrinkDayTotals {
+  public:
+    struct Day {
+        std::array<char, 10> date{};  // "yyyy-MM-dd", a real date
+        double size = 0;              // the day's sizes added up
+        bool sized = false;           // some size was not NULL (else SQL's sum is NULL)
+        int drinks = 0;               // records of the day
+    };
+
+    // As SumDrinkSize, CountDrinks and CountDaysReachingTarget over [start, end), compared as
+    // texts the way the statistics compare dates (bounds that SQLite would read as numbers,
+    // such as "2024", are no dates and are compared as texts here).
+    int SumDrinkSize(std::string_view start, std::string_view end) const;
+    int CountDrinks(std::string_view start, std::string_view end) const;
+    int CountDaysReachingTarget(std::string_view start, std::string_view end, int target) const;
+
+    // Adds drinks of one day (a "yyyy-MM-dd" text; anything else is ignored), keeping the days
+    // in order.
+    void Add(std::string_view date, double size, bool sized, int drinks);
+    void Clear() { days_.clear(); }
+    const std::vector<Day>& Days() const { return days_; }
+
+  private:
+    // The days in [start, end).
+    std::pair<std::vector<Day>::const_iterator, std::vector<Day>::const_iterator> Range(
+        std::string_view start, std::string_view end) const;
+    std::vector<Day> days_;
+};
+
+// Brings the per-day totals up to date with the log: drinks written since the last call are
+// added, and a log another connection changed is read again. False when the log cannot be read;
+// the totals are then empty.
+bool UpdateDrinkDayTotals();
+// The per-day totals as the last UpdateDrinkDayTotals left them.
+const DrinkDayTotals& GetDrinkDayTotals();
 
 // Decimal text to int the forgiving way: leading blanks, an optional sign, then digits; 0 when
 // there are none; values beyond the int range are clamped.
