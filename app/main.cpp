@@ -2,29 +2,87 @@
 // the tray, and the event loop until the user confirms the exit or a termination signal comes.
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QFileInfo>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/main_window.h"
 #include "app/single_instance.h"
 #include "app/tray_icon.h"
 #include "app/unix_signals.h"
 #include "data/settings_store.h"
+#include "drink/frame_popup.h"
 #include "eye/gamma_filter.h"
 #include "ui/skin_package.h"
 
 namespace {
+
 constexpr int kExitCannotLock = -1;
 constexpr int kExitAlreadyRunning = 1;
+constexpr int kExitUsage = 2;
 constexpr int kExitNoMainWindow = 3;
+
+struct Options {
+    SingleInstance::Command command = SingleInstance::Command::Show;
+};
+
+// Read before anything else, so that --help, --version and a mistyped option touch nothing (no
+// settings, no display). Exits for those.
+Options ReadCommandLine(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    const QString program = arguments.isEmpty() ? QStringLiteral("vita-companion")
+                                                : QFileInfo(arguments.first()).fileName();
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("悦息伙伴 (VitaCompanion): a blue-light filter, drink-water and rest-break "
+                       "reminders in the "
+                       "tray.\nStarted again, it brings the running window to the front."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption drinkNow(
+        QStringLiteral("drink-now"),
+        QStringLiteral("Open the drink reminder now, in the running instance (this start then "
+                       "exits 0) or, when none runs, in this one."));
+    parser.addOption(drinkNow);
+    const auto fail = [&program](const QString& what) {
+        std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", qPrintable(program),
+                     qPrintable(what), qPrintable(program));
+        std::exit(kExitUsage);
+    };
+    if (!parser.parse(arguments)) fail(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        fail(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
+    if (parser.isSet(help)) {
+        // The parser names the program only once an application object exists.
+        std::fputs(
+            qPrintable(parser.helpText().replace(QStringLiteral("<executable_name>"), program)),
+            stdout);
+        std::exit(0);
+    }
+    if (parser.isSet(version)) {
+        std::printf("%s %s\n", qPrintable(QCoreApplication::applicationName()),
+                    qPrintable(QCoreApplication::applicationVersion()));
+        std::exit(0);
+    }
+    Options options;
+    if (parser.isSet(drinkNow)) options.command = SingleInstance::Command::DrinkNow;
+    return options;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    QCoreApplication::setApplicationName(QStringLiteral("VitaCompanion"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VITA_VERSION));
+    const Options options = ReadCommandLine(argc, argv);
+
     // A database that cannot be opened leaves the defaults; the program runs on with them.
     SettingsStore::OpenSettings();
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("VitaCompanion"));
     QApplication::setApplicationDisplayName(QString::fromUtf8(kDisplayName));
     QGuiApplication::setDesktopFileName(QStringLiteral("vita-companion"));
     QApplication::setQuitOnLastWindowClosed(false);  // closing the window only hides it
@@ -32,11 +90,13 @@ int main(int argc, char* argv[]) {
     ui::InstallFontSubstitutions();
 
     SingleInstance instance(SingleInstance::InstanceName());
-    const SingleInstance::Role role = instance.Claim();
+    const SingleInstance::Role role = instance.Claim(options.command);
     if (role != SingleInstance::Role::First) {
         SettingsStore::CloseSettings();
-        // A second start has had the first instance show its window.
-        return role == SingleInstance::Role::Second ? kExitAlreadyRunning : kExitCannotLock;
+        if (role == SingleInstance::Role::Failed) return kExitCannotLock;
+        // A second start has handed the first instance its request: shown again, which says the
+        // program was already running, or a reminder opened as asked.
+        return options.command == SingleInstance::Command::Show ? kExitAlreadyRunning : 0;
     }
 
     // Every way out below ends the loop, so the screen is restored after it.
@@ -63,11 +123,17 @@ int main(int argc, char* argv[]) {
         QObject::connect(
             &mainWindow, &CMainDlg::QuitRequested, &app, [](int code) { QApplication::exit(code); },
             Qt::QueuedConnection);
-        QObject::connect(&instance, &SingleInstance::ShowRequested, &mainWindow,
-                         [&mainWindow] { mainWindow.ShowWithFocus(); });
+        QObject::connect(&instance, &SingleInstance::Requested, &mainWindow,
+                         [&mainWindow](SingleInstance::Command command) {
+                             if (command == SingleInstance::Command::DrinkNow)
+                                 DrinkPopupOpen();
+                             else
+                                 mainWindow.ShowWithFocus();
+                         });
         mainWindow.setWindowTitle(QString::fromUtf8(kDisplayName));
         mainWindow.CenterWindow();
         mainWindow.show();
+        if (options.command == SingleInstance::Command::DrinkNow) DrinkPopupOpen();
         exitCode = QApplication::exec();
     }  // the tray icon goes with the window
 

@@ -6,12 +6,13 @@
 #include "app/autostart.h"
 #include "app/confirm_exit.h"
 #include "app/log.h"
+#include "app/reminder_timers.h"
 #include "app/tray_icon.h"
+#include "data/settings_store.h"
+#include "drink/frame_popup.h"
 #include "system/process_launch.h"
 #include "ui/menu.h"
 #include "ui/wnd_host.h"
-
-CMainDlg* TheMainWindow = nullptr;
 
 namespace {
 
@@ -109,17 +110,22 @@ ui::Control* CMainDlg::CreateControl(const QString& tag) {
 }
 
 QWidget* CMainDlg::CreatePage(std::size_t index) {
+    // A page whose layout cannot be built leaves the page area empty, and says why.
+    const auto host = [this](ui::WindowBase& page) -> QWidget* {
+        if (page.CreateChild(this)) return &page;
+        qCWarning(lcApp).noquote() << "a page cannot be built:" << page.ErrorText();
+        return NewPendingPage(this);
+    };
     switch (index) {
         case kEyePage:
             return NewPendingPage(this);
         case kDrinkSettingsPage:
-            return NewPendingPage(this);
+            return host(drinkSettingsPage_);
         case kDrinkNowPage:
-            return NewPendingPage(this);
+            drinkNowPage_.SetLayoutFile(QStringLiteral("DrinkWaterShow_large.xml"));
+            return host(drinkNowPage_);
         case kAchievementsPage:
-            if (achievePage_.CreateChild(this)) return &achievePage_;
-            qCWarning(lcApp) << "achievements page:" << achievePage_.ErrorText();
-            return NewPendingPage(this);
+            return host(achievePage_);
         case kRelaxSettingsPage:
             return NewPendingPage(this);
         default:
@@ -168,12 +174,18 @@ void CMainDlg::InitControls() {
 void CMainDlg::Notify(const ui::Notification& msg) {
     if (msg.type == QLatin1String("windowinit")) {
         InitControls();
+        RearmRelaxTimer();
+        RearmDrinkTimer();
         if (!tray_) {
             tray_ = new TrayIcon(this);
             connect(tray_, &TrayIcon::AvailabilityChanged, this, &CMainDlg::SetTrayAvailable);
         }
         tray_->Show();
         SetTrayAvailable(tray_->IsAvailable());
+        return;
+    }
+    if (msg.type == QLatin1String("timer")) {
+        OnReminderTick(static_cast<int>(msg.wParam));
         return;
     }
     if (msg.type != QLatin1String("click")) return;
@@ -238,6 +250,38 @@ void CMainDlg::OnSystemCommand(ui::SystemCommand command) {
             break;  // a fixed-size panel
         default:
             ui::WindowBase::OnSystemCommand(command);
+    }
+}
+
+void CMainDlg::ShowOnPage(const QString& buttonName) {
+    ShowWithFocus();  // shown, raised and active
+    ShowPage(buttonName);
+}
+
+void CMainDlg::RearmRelaxTimer() {
+    KillTimer(c_.btnBack, Reminders::kRelaxTimerId);
+    if (!SettingsStore::GetRemindOnTime()) return;
+    SetTimer(c_.btnBack, Reminders::kRelaxTimerId,
+             Reminders::ReminderTimerPeriod(SettingsStore::GetRemindHour(),
+                                            SettingsStore::GetRemindMinute()));
+    Reminders::ComputeNextRelaxDue();
+}
+
+void CMainDlg::RearmDrinkTimer() {
+    KillTimer(c_.btnBack, Reminders::kDrinkTimerId);
+    if (!SettingsStore::GetRemindOnTimeDrk()) return;
+    SetTimer(c_.btnBack, Reminders::kDrinkTimerId,
+             Reminders::ReminderTimerPeriod(SettingsStore::GetRemindHourDrk(),
+                                            SettingsStore::GetRemindMinuteDrk()));
+    Reminders::ComputeNextDrinkDue();
+}
+
+void CMainDlg::OnReminderTick(int timerId) {
+    // A reminder whose popup is still open is not queued: this one is simply lost. The period
+    // goes on either way.
+    if (timerId == Reminders::kDrinkTimerId) {
+        DrinkPopupOpen();
+        Reminders::ComputeNextDrinkDue();
     }
 }
 
@@ -320,8 +364,7 @@ void CMainDlg::OnMenuCommand(const QString& item) {
     }
     for (const Route& route : kTrayPageItems) {
         if (item == QLatin1String(route.from)) {
-            ShowWithFocus();  // shown, raised and active
-            ShowPage(QString::fromLatin1(route.page));
+            ShowOnPage(QString::fromLatin1(route.page));
             return;
         }
     }

@@ -5,14 +5,18 @@
 #include <array>
 
 #include "drink/drink_achieve_page.h"
+#include "drink/drink_settings_page.h"
+#include "drink/drink_show_panel.h"
+#include "drink/feature_host.h"
 #include "ui/window_base.h"
 
 class CWndUI;
 class TrayIcon;
 
 // The program's one main window: a header, three feature tiles and five feature pages shown one
-// at a time. Closing it only hides it; the tray brings it back.
-class CMainDlg : public ui::WindowBase {
+// at a time. It runs the two reminder timers. Closing it only hides it; the tray brings it back.
+// It is TheMainWindow of the feature windows.
+class CMainDlg : public ui::WindowBase, public FeatureHost {
     Q_OBJECT
   public:
     CMainDlg();
@@ -27,7 +31,13 @@ class CMainDlg : public ui::WindowBase {
 
     // Switches to the page a button name selects, or home for "btn_back"; any other name hides
     // every page and shows nothing.
-    void ShowPage(const QString& buttonName);
+    void ShowPage(const QString& buttonName) override;
+    // Shown, raised and active, on that page (the tray menu's page items).
+    void ShowOnPage(const QString& buttonName) override;
+    // Restart a reminder timer from the stored switch and interval, and the due time with it;
+    // a reminder switched off stops its timer and keeps its last due time.
+    void RearmRelaxTimer() override;
+    void RearmDrinkTimer() override;
     // The actions of the title and tray menus' items.
     void OnMenuCommand(const QString& itemName);
     // Shows each tile's small buttons while the point (client coordinates) is on that tile.
@@ -60,6 +70,8 @@ class CMainDlg : public ui::WindowBase {
     // The window of page `index` (an index of the page table), a child of this window.
     QWidget* CreatePage(std::size_t index);
     void OnTrayEvent(qintptr mouseMessage);
+    // A tick of a reminder timer: its popup, unless one is open, and the next due time.
+    void OnReminderTick(int timerId);
     // Closing: to the tray when there is one, else down to the task bar.
     void CloseToTray();
     void AskToExit();
@@ -79,10 +91,9 @@ class CMainDlg : public ui::WindowBase {
         ui::Control* containerRelax = nullptr;
     } c_;
     std::array<QPointer<QWidget>, 5> pages_;
+    CDrinkWaterDlg drinkSettingsPage_;
+    CDrinkWaterShowDlg drinkNowPage_;
     CDrinkWaterAchieveDlg achievePage_;
     TrayIcon* tray_ = nullptr;
     bool trayAvailable_ = true;
 };
-
-// The one main window, for pages that switch views or re-arm reminders. Null when there is none.
-extern CMainDlg* TheMainWindow;

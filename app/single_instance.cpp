@@ -20,6 +20,22 @@ constexpr int kRequestTimeoutMs = 2000;   // a silent client is dropped after th
 constexpr int kConnectAttemptsMs = 3000;  // the first may still be starting its server
 constexpr int kClaimAttempts = 3;         // the holder may be ending as we look
 
+struct Wire {
+    SingleInstance::Command command;
+    const char* request;
+    const char* reply;
+};
+constexpr Wire kWires[] = {
+    {SingleInstance::Command::Show, "show\n", "shown\n"},
+    {SingleInstance::Command::DrinkNow, "drink-now\n", "done\n"},
+};
+
+const Wire& WireOf(SingleInstance::Command command) {
+    for (const Wire& wire : kWires)
+        if (wire.command == command) return wire;
+    return kWires[0];
+}
+
 // The user id of the process at the other end of a connected local socket; -1 when unknown.
 long PeerUid(qintptr descriptor) {
     ucred cred{};
@@ -48,6 +64,14 @@ bool IsLocalHost(const QString& host) {
 
 }  // namespace
 
+QByteArray SingleInstance::RequestOf(Command command) {
+    return WireOf(command).request;
+}
+
+QByteArray SingleInstance::ReplyOf(Command command) {
+    return WireOf(command).reply;
+}
+
 SingleInstance::SingleInstance(QString name) : name_(std::move(name)) {}
 
 SingleInstance::~SingleInstance() {
@@ -75,7 +99,7 @@ QString SingleInstance::InstanceName() {
         .arg(DisplayKey(qEnvironmentVariable("WAYLAND_DISPLAY"), qEnvironmentVariable("DISPLAY")));
 }
 
-SingleInstance::Role SingleInstance::Claim() {
+SingleInstance::Role SingleInstance::Claim(Command command) {
     if (name_.isEmpty()) return Role::Failed;
     for (int attempt = 0; attempt < kClaimAttempts; ++attempt) {
         auto server = std::make_unique<QLocalServer>(this);
@@ -102,7 +126,7 @@ SingleInstance::Role SingleInstance::Claim() {
             return Role::Failed;
         }
         probe.abort();
-        AskFirstToShow(name_, kConnectAttemptsMs);
+        Ask(name_, command, kConnectAttemptsMs);
         return Role::Second;
     }
     return Role::Failed;
@@ -121,20 +145,25 @@ void SingleInstance::Serve(QLocalSocket* socket) {
     auto received = std::make_shared<QByteArray>();
     connect(socket, &QLocalSocket::readyRead, this, [this, socket, received] {
         *received += socket->read(kRequestLimit + 1 - received->size());
-        const QByteArray request(kShowRequest);
-        // Exactly the known request, or nothing is done; extra or odd bytes end the talk.
-        if (*received == request) {
-            emit ShowRequested();
-            socket->write(kShowReply);
-            socket->disconnectFromServer();
-        } else if (!request.startsWith(*received)) {
+        // Exactly a known request, or nothing is done; extra or odd bytes end the talk.
+        bool known = false;
+        for (const Wire& wire : kWires) {
+            if (*received == wire.request) {
+                emit Requested(wire.command);
+                socket->write(wire.reply);
+                socket->disconnectFromServer();
+                return;
+            }
+            known = known || QByteArray(wire.request).startsWith(*received);
+        }
+        if (!known) {
             qCWarning(lcApp) << "refused a request that is not ours";
             socket->abort();
         }
     });
 }
 
-bool SingleInstance::AskFirstToShow(const QString& serverName, int milliseconds) {
+bool SingleInstance::Ask(const QString& serverName, Command command, int milliseconds) {
     const QDeadlineTimer deadline(milliseconds);
     const auto remaining = [&deadline] {
         return static_cast<int>(std::max<qint64>(1, deadline.remainingTime()));
@@ -149,12 +178,12 @@ bool SingleInstance::AskFirstToShow(const QString& serverName, int milliseconds)
     }
     // The request is the user's own business: it goes to nobody else's process.
     if (!PeerIsThisUser(socket.socketDescriptor())) return false;
-    socket.write(kShowRequest);
+    socket.write(RequestOf(command));
     if (!socket.waitForBytesWritten(remaining())) return false;
     QByteArray reply;
     while (!reply.contains('\n') && reply.size() < kRequestLimit) {
         if (!socket.waitForReadyRead(remaining())) return false;
         reply += socket.readAll();
     }
-    return reply == kShowReply;
+    return reply == ReplyOf(command);
 }

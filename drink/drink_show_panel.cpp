@@ -64,8 +64,7 @@ void CDrinkWaterShowDlg::Notify(const ui::Notification& msg) {
         if (c_.amount) SettingsStore::SetDrinkTargetOnce(ui::GetControlInt(c_.amount));
         UpdateDrinkButton();
     } else if (msg.type == QLatin1String("killfocus")) {
-        if (sender == QLatin1String("edit_target_once") && c_.amount)
-            c_.amount->setEnabled(false);
+        if (sender == QLatin1String("edit_target_once") && c_.amount) c_.amount->setEnabled(false);
     }
 }
 

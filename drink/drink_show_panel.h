@@ -12,9 +12,9 @@ class GifAnim;
 }  // namespace ui
 
 // The panel on which the user confirms a drink: what is left of today's target, the amount of
-// one drink (editable), an animated glass, "立即喝水" and a decline. After a drink it shows a health
-// tip, counts six seconds and asks its host (the reminder frame, or the main window's page) to
-// dismiss it.
+// one drink (editable), an animated glass, "立即喝水" and a decline. After a drink it shows a
+// health tip, counts six seconds and asks its host (the reminder frame, or the main window's page)
+// to dismiss it.
 class CDrinkWaterShowDlg : public ui::WindowBase {
     Q_OBJECT
   public:

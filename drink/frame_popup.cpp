@@ -126,8 +126,8 @@ void CFramePopupDlg::Notify(const ui::Notification& msg) {
             if (titleLabel_) titleLabel_->SetText(QStringLiteral("喝水提醒"));
             // From just below the work area, flush with its right edge, up into the corner.
             const QRect work = WorkArea();
-            MoveContentTo(QPoint(RestingPlace(work, ClientRect().size()).x(),
-                                 work.y() + work.height()));
+            MoveContentTo(
+                QPoint(RestingPlace(work, ClientRect().size()).x(), work.y() + work.height()));
             show();
             raise();
             SetTimer(titleLabel_, kSlideTimer, kSlideStepMs);

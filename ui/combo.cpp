@@ -261,6 +261,17 @@ void Combo::RemoveAll() {
     update();
 }
 
+QString Combo::SelectedText() const {
+    const ListLabelElement* item = GetItemAt(current_);
+    return item ? item->Text() : QString();
+}
+
+bool Combo::SelectItemByValue(int value) {
+    for (int i = 0; i < GetCount(); ++i)
+        if (GetControlInt(GetItemAt(i)) == value) return SelectItem(i);
+    return false;
+}
+
 bool Combo::AddItem(const QString& text) {
     auto* item = new ListLabelElement;
     item->SetOwnerWindow(Window());

@@ -405,8 +405,10 @@ void SetControlInt(Control* control, int value) {
 }
 
 int GetControlInt(const Control* control) {
-    if (!control) return 0;
-    const QString text = control->Text();
+    return control ? LenientIntOf(control->Text()) : 0;
+}
+
+int LenientIntOf(const QString& text) {
     return LenientInt(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
                                           static_cast<std::size_t>(text.size())));
 }

@@ -192,6 +192,11 @@ class Combo : public Label {
     int GetCount() const { return static_cast<int>(items_.size()); }
     ListLabelElement* GetItemAt(int index) const;
     int GetCurSel() const { return current_; }
+    // The text of the chosen item: what the box shows (empty while none is chosen).
+    QString SelectedText() const;
+    // Selects, without taking the focus, the first item whose text reads as `value` (leniently,
+    // as GetControlInt reads). False, and the selection left as it is, when none does.
+    bool SelectItemByValue(int value);
     // Selects without taking the focus. False for an index out of range (nothing changes).
     bool SelectItem(int index);
     void RemoveAll();
@@ -261,5 +266,7 @@ class Edit : public Label {
 // GetControlInt reads the leading integer (0 when there is none).
 void SetControlInt(Control* control, int value);
 int GetControlInt(const Control* control);
+// The leading integer of a text by the same rule.
+int LenientIntOf(const QString& text);
 
 }  // namespace ui

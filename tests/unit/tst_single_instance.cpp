@@ -112,7 +112,8 @@ void TestSingleInstance::firstListensOutsideTheFileSystem() {
     const QString runtime = QDir(qEnvironmentVariable("XDG_RUNTIME_DIR")).absolutePath();
     SingleInstance first(name_);
     QCOMPARE(first.Claim(), SingleInstance::Role::First);
-    QCOMPARE(Talk(name_, {"show\n"}), QByteArray(SingleInstance::kShowReply));
+    QCOMPARE(Talk(name_, {"show\n"}),
+             QByteArray(SingleInstance::ReplyOf(SingleInstance::Command::Show)));
     QVERIFY(!QFile::exists(name_));
     // The program's name has no folder in front of it, whatever TMPDIR says.
     QVERIFY(SingleInstance::InstanceName().startsWith("/vita-companion/MUTEX_VITA_COMPANION-"));
@@ -120,56 +121,57 @@ void TestSingleInstance::firstListensOutsideTheFileSystem() {
 
 void TestSingleInstance::secondAsksFirstToShow() {
     SingleInstance first(name_);
-    QSignalSpy shown(&first, &SingleInstance::ShowRequested);
+    QSignalSpy requested(&first, &SingleInstance::Requested);
     QCOMPARE(first.Claim(), SingleInstance::Role::First);
 
     // The second start blocks on its request; the first answers from its event loop.
     const QString name = name_;
-    auto second = std::async(std::launch::async, [name] {
-        SingleInstance other(name);
-        return other.Claim();
-    });
-    QCOMPARE(Await(second), SingleInstance::Role::Second);
-    QCOMPARE(shown.count(), 1);
-    // The first still holds the name: a third start is a second too.
-    auto third = std::async(std::launch::async, [name] { return SingleInstance(name).Claim(); });
-    QCOMPARE(Await(third), SingleInstance::Role::Second);
+    for (const SingleInstance::Command command :
+         {SingleInstance::Command::Show, SingleInstance::Command::DrinkNow}) {
+        auto second = std::async(std::launch::async,
+                                 [name, command] { return SingleInstance(name).Claim(command); });
+        QCOMPARE(Await(second), SingleInstance::Role::Second);
+        QCOMPARE(requested.size(), 1);
+        QCOMPARE(requested.takeFirst().first().value<SingleInstance::Command>(), command);
+    }
 }
 
 void TestSingleInstance::requests_data() {
     QTest::addColumn<QList<QByteArray>>("chunks");
-    QTest::addColumn<bool>("acted");
-    QTest::newRow("exact") << QList<QByteArray>{"show\n"} << true;
-    QTest::newRow("in pieces") << QList<QByteArray>{"sh", "ow", "\n"} << true;
-    QTest::newRow("no newline") << QList<QByteArray>{"show"} << false;
-    QTest::newRow("upper case") << QList<QByteArray>{"SHOW\n"} << false;
-    QTest::newRow("twice in one") << QList<QByteArray>{"show\nshow\n"} << false;
-    QTest::newRow("trailing byte") << QList<QByteArray>{"show\nx"} << false;
-    QTest::newRow("prefix junk") << QList<QByteArray>{"xshow\n"} << false;
-    QTest::newRow("nul inside") << QList<QByteArray>{QByteArray("sh\0ow\n", 6)} << false;
-    QTest::newRow("flood") << QList<QByteArray>{QByteArray(100000, 's')} << false;
-    QTest::newRow("nothing") << QList<QByteArray>{} << false;
+    QTest::addColumn<QString>("acted");  // the command acted on; empty: none
+    QTest::newRow("show") << QList<QByteArray>{"show\n"} << "shown\n";
+    QTest::newRow("drink now") << QList<QByteArray>{"drink-now\n"} << "done\n";
+    QTest::newRow("in pieces") << QList<QByteArray>{"sh", "ow", "\n"} << "shown\n";
+    QTest::newRow("no newline") << QList<QByteArray>{"show"} << "";
+    QTest::newRow("upper case") << QList<QByteArray>{"SHOW\n"} << "";
+    QTest::newRow("twice in one") << QList<QByteArray>{"show\nshow\n"} << "";
+    QTest::newRow("two commands") << QList<QByteArray>{"show\ndrink-now\n"} << "";
+    QTest::newRow("trailing byte") << QList<QByteArray>{"show\nx"} << "";
+    QTest::newRow("prefix junk") << QList<QByteArray>{"xshow\n"} << "";
+    QTest::newRow("nul inside") << QList<QByteArray>{QByteArray("sh\0ow\n", 6)} << "";
+    QTest::newRow("flood") << QList<QByteArray>{QByteArray(100000, 's')} << "";
+    QTest::newRow("nothing") << QList<QByteArray>{} << "";
 }
 
 void TestSingleInstance::requests() {
     QFETCH(QList<QByteArray>, chunks);
-    QFETCH(bool, acted);
+    QFETCH(QString, acted);
     SingleInstance first(name_);
-    QSignalSpy shown(&first, &SingleInstance::ShowRequested);
+    QSignalSpy requested(&first, &SingleInstance::Requested);
     QCOMPARE(first.Claim(), SingleInstance::Role::First);
     // Odd bytes are refused at once, with a trace; an unfinished request just times out.
-    const bool odd = !acted && !chunks.isEmpty() && chunks != QList<QByteArray>{"show"};
+    const bool odd = acted.isEmpty() && !chunks.isEmpty() && chunks != QList<QByteArray>{"show"};
     if (odd) QTest::ignoreMessage(QtWarningMsg, "refused a request that is not ours");
 
     const QString name = name_;
     auto reply = std::async(std::launch::async, [name, chunks] { return Talk(name, chunks); });
     const QByteArray answer = Await(reply);
-    QCOMPARE(shown.count(), acted ? 1 : 0);
-    QCOMPARE(answer == SingleInstance::kShowReply, acted);
+    QCOMPARE(requested.size(), acted.isEmpty() ? 0 : 1);
+    QCOMPARE(QString::fromLatin1(answer), acted.isEmpty() ? QString() : acted);
 
     // Whatever came before, the server still serves the known request.
     auto again = std::async(std::launch::async, [name] { return Talk(name, {"show\n"}); });
-    QCOMPARE(Await(again), QByteArray(SingleInstance::kShowReply));
+    QCOMPARE(Await(again), QByteArray("shown\n"));
 }
 
 void TestSingleInstance::silentClientIsDropped() {
@@ -206,7 +208,7 @@ void TestSingleInstance::otherUsers() {
     if (::getuid() != 0) QSKIP("changing to another user needs root");
     // Another user's request to our first instance is turned away unheard.
     SingleInstance first(name_);
-    QSignalSpy shown(&first, &SingleInstance::ShowRequested);
+    QSignalSpy shown(&first, &SingleInstance::Requested);
     QCOMPARE(first.Claim(), SingleInstance::Role::First);
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^refused a connection from user 65534"));
     const QString name = name_;
@@ -252,7 +254,7 @@ void TestSingleInstance::otherUsers() {
 }
 
 void TestSingleInstance::askWithoutFirst() {
-    QVERIFY(!SingleInstance::AskFirstToShow(name_, 300));
+    QVERIFY(!SingleInstance::Ask(name_, SingleInstance::Command::Show, 300));
 }
 
 void TestSingleInstance::displayKey_data() {

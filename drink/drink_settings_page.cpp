@@ -1,0 +1,136 @@
+#include "drink/drink_settings_page.h"
+
+#include "data/settings_store.h"
+#include "drink/feature_host.h"
+#include "drink/log.h"
+#include "ui/controls.h"
+
+namespace {
+
+constexpr int kRefreshTimer = 256;
+constexpr int kRefreshMs = 100;
+// The minute item an interval of 0 h 0 min turns into.
+constexpr int kFiveMinutesItem = 1;
+
+QString DueText(bool on, const QDateTime& due) {
+    if (!on || !due.isValid()) return QStringLiteral("--");
+    return QString::asprintf("%02d:%02d", due.time().hour(), due.time().minute());
+}
+
+}  // namespace
+
+void CDrinkWaterDlg::Notify(const ui::Notification& msg) {
+    const QString sender = msg.SenderName();
+    if (msg.type == QLatin1String("windowinit")) {
+        const auto find = [this](const char* name) {
+            return FindControl(QString::fromLatin1(name));
+        };
+        c_.remind = qobject_cast<ui::CheckBox*>(find("check_remind_ontime_drk"));
+        c_.drinkSound = qobject_cast<ui::CheckBox*>(find("check_drink_sound"));
+        c_.remindSound = qobject_cast<ui::CheckBox*>(find("check_remind_sound_drk"));
+        c_.targetDay = qobject_cast<ui::Edit*>(find("edit_target_day"));
+        c_.targetOnce = qobject_cast<ui::Edit*>(find("edit_target_once"));
+        c_.hour = qobject_cast<ui::Combo*>(find("combo_remind_hour_drk"));
+        c_.minute = qobject_cast<ui::Combo*>(find("combo_remind_minute_drk"));
+        c_.nextTime = find("label_remind_time_drk");
+        if (!c_.remind || !c_.targetDay || !c_.targetOnce || !c_.hour || !c_.minute || !c_.nextTime)
+            qCWarning(lcDrink) << LayoutFile() << "lacks controls the drink settings need";
+        LoadControls(true);
+        initialized_ = true;
+        if (isVisible()) OnVisibilityChanged(true);
+    } else if (msg.type == QLatin1String("click")) {
+        // A check box tells its click before it toggles: the new state is the other one.
+        if (sender == QLatin1String("check_remind_ontime_drk") && c_.remind) {
+            const bool on = !c_.remind->IsChecked();
+            SettingsStore::SetRemindOnTimeDrk(on);
+            if (TheMainWindow) TheMainWindow->RearmDrinkTimer();
+            if (on) SaveInterval();
+        } else if (sender == QLatin1String("check_drink_sound") && c_.drinkSound) {
+            SettingsStore::SetDrinkSound(!c_.drinkSound->IsChecked());
+        } else if (sender == QLatin1String("check_remind_sound_drk") && c_.remindSound) {
+            SettingsStore::SetRemindSoundDrk(!c_.remindSound->IsChecked());
+        }
+    } else if (msg.type == QLatin1String("itemselect")) {
+        if (sender == QLatin1String("combo_remind_hour_drk") ||
+            sender == QLatin1String("combo_remind_minute_drk"))
+            SaveInterval();
+    } else if (msg.type == QLatin1String("textchanged")) {
+        if (sender == QLatin1String("edit_target_day"))
+            OnDailyTargetEdited();
+        else if (sender == QLatin1String("edit_target_once"))
+            OnOneDrinkEdited();
+    } else if (msg.type == QLatin1String("timer") && msg.wParam == kRefreshTimer) {
+        RefreshNextReminder();
+    }
+}
+
+void CDrinkWaterDlg::OnVisibilityChanged(bool visible) {
+    if (!initialized_) return;
+    // The 100 ms refresh serves the page only while it is seen: a hidden program sleeps.
+    if (visible) {
+        LoadControls(false);
+        RefreshNextReminder();
+        SetTimer(c_.nextTime, kRefreshTimer, kRefreshMs);
+    } else {
+        KillTimer(c_.nextTime, kRefreshTimer);
+    }
+}
+
+bool CDrinkWaterDlg::IsRefreshing() const {
+    return HasTimer(c_.nextTime, kRefreshTimer);
+}
+
+void CDrinkWaterDlg::LoadControls(bool forced) {
+    if (!forced && !initialized_) return;
+    if (c_.remind) c_.remind->SetCheck(SettingsStore::GetRemindOnTimeDrk());
+    if (c_.drinkSound) c_.drinkSound->SetCheck(SettingsStore::GetDrinkSound());
+    if (c_.remindSound) c_.remindSound->SetCheck(SettingsStore::GetRemindSoundDrk());
+    ui::SetControlInt(c_.targetDay, SettingsStore::GetDrinkTargetDay());
+    ui::SetControlInt(c_.targetOnce, SettingsStore::GetDrinkTargetOnce());
+    // A stored value no item shows (7 minutes) leaves the combo as it was.
+    if (c_.hour) c_.hour->SelectItemByValue(SettingsStore::GetRemindHourDrk());
+    if (c_.minute) c_.minute->SelectItemByValue(SettingsStore::GetRemindMinuteDrk());
+}
+
+void CDrinkWaterDlg::SaveInterval() {
+    if (!initialized_ || !c_.hour || !c_.minute) return;
+    const int hours = ui::LenientIntOf(c_.hour->SelectedText());
+    int minutes = ui::LenientIntOf(c_.minute->SelectedText());
+    // An interval of nothing is never stored: it becomes five minutes.
+    if (hours == 0 && minutes == 0) {
+        c_.minute->SelectItem(kFiveMinutesItem);
+        minutes = ui::LenientIntOf(c_.minute->SelectedText());
+    }
+    SettingsStore::SetRemindHourDrk(hours);
+    SettingsStore::SetRemindMinuteDrk(minutes);
+    if (TheMainWindow) TheMainWindow->RearmDrinkTimer();
+}
+
+void CDrinkWaterDlg::OnDailyTargetEdited() {
+    int target = ui::GetControlInt(c_.targetDay);
+    if (target < 1) {
+        c_.targetDay->SetText(QStringLiteral("1"));
+        c_.targetDay->SetSelAll();
+        target = 1;
+    }
+    SettingsStore::SetDrinkTargetDay(target);
+}
+
+void CDrinkWaterDlg::OnOneDrinkEdited() {
+    int once = ui::GetControlInt(c_.targetOnce);
+    const int target = ui::GetControlInt(c_.targetDay);
+    if (once > target) {
+        ui::SetControlInt(c_.targetOnce, target);
+        c_.targetOnce->SetSelAll();
+        once = target;
+    }
+    SettingsStore::SetDrinkTargetOnce(once);
+}
+
+void CDrinkWaterDlg::RefreshNextReminder() {
+    if (!initialized_) return;
+    const bool on = SettingsStore::GetRemindOnTimeDrk();
+    if (c_.nextTime) c_.nextTime->SetText(DueText(on, SettingsStore::GetNextDrinkDue()));
+    // A change made elsewhere (the reminder's own menu) shows here.
+    if (c_.remind) c_.remind->SetCheck(on);
+}
