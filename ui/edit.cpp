@@ -21,11 +21,14 @@ Edit::Edit(QWidget* parent) : Label(parent), edit_(new QLineEdit(this)) {
     setFocusProxy(edit_);
     setCursor(Qt::IBeamCursor);
     // Typing, pasting and deleting only; SetText goes through textChanged alone.
-    connect(edit_, &QLineEdit::textEdited, this, [this](const QString& text) {
-        text_ = text;
+    // The line edit's own text, not the signals' copies: a handler that corrects the text while
+    // it is being typed (a target of 0 turned into 1) is followed by the signals of the typing,
+    // which still carry the text from before the correction.
+    connect(edit_, &QLineEdit::textEdited, this, [this] {
+        text_ = edit_->text();
         Notify(QStringLiteral("textchanged"));
     });
-    connect(edit_, &QLineEdit::textChanged, this, [this](const QString& text) { text_ = text; });
+    connect(edit_, &QLineEdit::textChanged, this, [this] { text_ = edit_->text(); });
     ApplyStyle();
 }
 

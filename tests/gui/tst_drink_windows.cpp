@@ -1,0 +1,502 @@
+// The drink reminder windows in the real skin, on a real store, with the clock and the timers
+// driven by the test: the drink-now panel (page and frame), the reminder frame, the drink
+// settings page and the main window's reminder timers.
+
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include "app/main_window.h"
+#include "app/reminder_timers.h"
+#include "data/clock.h"
+#include "data/database_session.h"
+#include "data/settings_store.h"
+#include "drink/frame_popup.h"
+#include "ui/controls.h"
+#include "ui/menu.h"
+
+using namespace SettingsStore;
+
+namespace {
+
+struct FakeClock final : Clock {
+    QDateTime now{QDate(2026, 12, 8), QTime(10, 0)};
+    QDateTime Now() const override { return now; }
+};
+
+template <typename T = ui::Control>
+T* Find(const ui::WindowBase* w, const char* name) {
+    return w ? qobject_cast<T*>(w->FindControl(QString::fromLatin1(name))) : nullptr;
+}
+
+QString TextOf(const ui::WindowBase* w, const char* name) {
+    const ui::Control* c = Find(w, name);
+    return c ? c->Text() : QStringLiteral("<missing>");
+}
+
+// A timer's tick, as the window would deliver it.
+void Tick(ui::WindowBase* w, const char* control, int id) {
+    w->SendNotify(Find(w, control), QStringLiteral("timer"), id);
+}
+
+QStringList DrinkRows() {
+    ResultSet rows;
+    Session().QueryRows("select size, DrinkDate, DrinkTime from DrinkWaterRecord", rows);
+    QStringList out;
+    while (const ResultSet::Row* row = rows.NextRow())
+        out << QString::fromStdString((*row)[0] + " " + (*row)[1] + " " + (*row)[2]);
+    return out;
+}
+
+// The frame of a kind once its window has been set up (its "windowinit" came from the loop).
+CFramePopupDlg* Frame(PopupKind kind) {
+    CFramePopupDlg* frame = nullptr;
+    (void)QTest::qWaitFor([&] {
+        frame = OpenPopupFrame(kind);
+        return frame && Find(frame, "label_title") &&
+               Find(frame, "label_title")->Text() != QStringLiteral("休息提醒");
+    });
+    return frame;
+}
+
+ui::MenuWnd* OpenMenu(const QString& layout) {
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* m = qobject_cast<ui::MenuWnd*>(top);
+            m && m->isVisible() && !m->IsClosed() && m->LayoutFile() == layout)
+            return m;
+    return nullptr;
+}
+
+}  // namespace
+
+class TestDrinkWindows : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+
+    void panelTargetTexts_data();
+    void panelTargetTexts();
+    void drinkAndCountDown();
+    void nothingToDrink();
+    void pageLeftDuringCountdown();
+    void achievementsLinkFromTheFrame();
+    void frameKinds();
+    void slideIntoTheCorner();
+    void restingPlace_data();
+    void restingPlace();
+    void frameMenu();
+    void settingsEdits_data();
+    void settingsEdits();
+    void settingsInterval();
+    void settingsSwitchAndRefresh();
+    void reminderTimers();
+
+  private:
+    CDrinkWaterShowDlg* NowPage() const;
+    CDrinkWaterDlg* SettingsPage() const;
+
+    std::unique_ptr<QTemporaryDir> home_;
+    FakeClock clock_;
+    std::unique_ptr<CMainDlg> main_;
+};
+
+void TestDrinkWindows::init() {
+    home_ = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home_->path()));
+    clock_.now = QDateTime(QDate(2026, 12, 8), QTime(10, 0));
+    Clock::Install(&clock_);
+    QVERIFY(OpenSettings());
+    main_ = std::make_unique<CMainDlg>();
+    QVERIFY(main_->Create(nullptr));
+    QTRY_VERIFY(main_->Tray());
+    main_->SetTrayAvailable(true);
+}
+
+void TestDrinkWindows::cleanup() {
+    for (CFramePopupDlg* frame : std::vector<CFramePopupDlg*>(OpenPopupFrames())) delete frame;
+    main_.reset();
+    CloseSettings();
+    Clock::Install(nullptr);
+}
+
+CDrinkWaterShowDlg* TestDrinkWindows::NowPage() const {
+    return qobject_cast<CDrinkWaterShowDlg*>(main_->Page("wnd_drinkwater_show"));
+}
+
+CDrinkWaterDlg* TestDrinkWindows::SettingsPage() const {
+    return qobject_cast<CDrinkWaterDlg*>(main_->Page("wnd_drinkwater"));
+}
+
+void TestDrinkWindows::panelTargetTexts_data() {
+    QTest::addColumn<int>("target");
+    QTest::addColumn<int>("drunk");
+    QTest::addColumn<QString>("tips");
+    QTest::addColumn<QString>("number");
+    const QString left = "今天距离达成目标还有", reached = "今天目标达成！已喝水";
+    QTest::newRow("300 to go") << 1500 << 1200 << left << "300";
+    QTest::newRow("just reached") << 1500 << 1500 << reached << "1500";
+    QTest::newRow("passed: never a negative remainder") << 1500 << 1800 << reached << "1800";
+    QTest::newRow("no target") << 0 << 0 << reached << "0";
+}
+
+void TestDrinkWindows::panelTargetTexts() {
+    QFETCH(int, target);
+    QFETCH(int, drunk);
+    QFETCH(QString, tips);
+    QFETCH(QString, number);
+    SetDrinkTargetDay(target);
+    if (drunk > 0) AddDrink(drunk);
+    main_->show();
+    main_->ShowPage("btn_drink_imm");
+    QTRY_COMPARE(TextOf(NowPage(), "label_target_tips"), tips);
+    QCOMPARE(TextOf(NowPage(), "label_drink_size"), number);
+    // The tip shown after a drink is one of the four, the second one spelled right.
+    QVERIFY(CDrinkWaterShowDlg::kDrinkTips.size() == 4);
+    QCOMPARE(QString::fromUtf8(CDrinkWaterShowDlg::kDrinkTips[2]),
+             QString("充足的水分能滋润皮肤，延缓衰老"));
+    bool known = false;
+    for (const char* tip : CDrinkWaterShowDlg::kDrinkTips)
+        known = known || TextOf(NowPage(), "label_message") == QString::fromUtf8(tip);
+    QVERIFY(known);
+}
+
+// An amount typed in, one drink recorded with it, then six seconds and back home.
+void TestDrinkWindows::drinkAndCountDown() {
+    main_->show();
+    main_->ShowPage("btn_drink_imm");
+    CDrinkWaterShowDlg* panel = NowPage();
+    auto* amount = Find<ui::Edit>(panel, "edit_target_once");
+    QTRY_VERIFY(amount && !amount->isEnabled());
+    QTest::mouseClick(Find(panel, "btn_modify"), Qt::LeftButton);
+    QVERIFY(amount->isEnabled());
+    QTest::keyClicks(amount->LineEdit(), "250");  // over the whole text: it was selected
+    QCOMPARE(GetDrinkTargetOnce(), 250);
+    clock_.now = QDateTime(QDate(2026, 12, 8), QTime(14, 5, 9));
+    QTest::mouseClick(Find(panel, "btn_drink_imm"), Qt::LeftButton);
+    QCOMPARE(DrinkRows(), QStringList{"250 2026-12-08 14:05:09"});
+    QCOMPARE(GetTodayTotal(), 250);
+    QVERIFY(!Find(panel, "container_drink_button")->IsVisibleFlag());
+    QVERIFY(Find(panel, "container_drink_over")->IsVisibleFlag());
+    QCOMPARE(TextOf(panel, "label_drink_size"), QString("1250"));
+
+    QStringList seconds{TextOf(panel, "label_second")};
+    for (int i = 0; i < 5; ++i) {
+        Tick(panel, "label_second", 256);
+        seconds << TextOf(panel, "label_second");
+    }
+    QCOMPARE(seconds, QStringList({"6", "5", "4", "3", "2", "1"}));
+    QCOMPARE(main_->CurrentPage(), QString("btn_drink_imm"));
+    Tick(panel, "label_second", 256);  // the sixth second: the host is asked to dismiss
+    QTRY_COMPARE(main_->CurrentPage(), QString());
+    QCOMPARE(DrinkRows().size(), 1);
+}
+
+// Nothing to drink: the button waits for an amount, and no row of 0 ml is ever written.
+void TestDrinkWindows::nothingToDrink() {
+    main_->show();
+    main_->ShowPage("btn_drink_imm");
+    CDrinkWaterShowDlg* panel = NowPage();
+    auto* amount = Find<ui::Edit>(panel, "edit_target_once");
+    QTRY_VERIFY(amount);
+    QTest::mouseClick(Find(panel, "btn_modify"), Qt::LeftButton);
+    QTest::keyClick(amount->LineEdit(), Qt::Key_Delete);
+    QCOMPARE(GetDrinkTargetOnce(), 0);  // stored at once, as typed
+    ui::Control* drink = Find(panel, "btn_drink_imm");
+    QVERIFY(!drink->isEnabled());
+    QTest::mouseClick(drink, Qt::LeftButton);
+    drink->Notify("click");  // even a click that got through records nothing
+    QVERIFY(DrinkRows().isEmpty());
+    QTest::keyClicks(amount->LineEdit(), "0");
+    QVERIFY(!drink->isEnabled());
+    QTest::keyClicks(amount->LineEdit(), "5");  // "05"
+    QVERIFY(drink->isEnabled());
+}
+
+// Leaving the page mid-countdown: the panel is fresh when seen again, and the countdown's end
+// asks nothing of a page nobody sees.
+void TestDrinkWindows::pageLeftDuringCountdown() {
+    main_->show();
+    main_->ShowPage("btn_drink_imm");
+    CDrinkWaterShowDlg* panel = NowPage();
+    QTRY_VERIFY(Find(panel, "btn_drink_imm"));
+    QTest::mouseClick(Find(panel, "btn_drink_imm"), Qt::LeftButton);
+    main_->ShowPage("btn_eyeprotect_set");
+    main_->ShowPage("btn_drink_imm");
+    QVERIFY(Find(panel, "container_drink_button")->IsVisibleFlag());
+    QVERIFY(!Find(panel, "container_drink_over")->IsVisibleFlag());
+    main_->ShowPage("btn_back");
+    for (int i = 0; i < 6; ++i) Tick(panel, "label_second", 256);
+    QCoreApplication::processEvents();
+    main_->ShowPage("btn_drink_imm");
+    QCoreApplication::processEvents();
+    QCOMPARE(main_->CurrentPage(), QString("btn_drink_imm"));
+}
+
+// "我的成绩" in the reminder: the frame goes first, then the main window, even hidden, is on the
+// achievements page.
+void TestDrinkWindows::achievementsLinkFromTheFrame() {
+    DrinkPopupOpen();
+    CFramePopupDlg* frame = Frame(kDrinkReminderPopup);
+    QVERIFY(frame);
+    QPointer<CFramePopupDlg> alive(frame);
+    auto* panel = qobject_cast<CDrinkWaterShowDlg*>(frame->Content());
+    QTRY_VERIFY(Find(panel, "btn_drink_imm"));
+    QTest::mouseClick(Find(panel, "btn_drink_imm"), Qt::LeftButton);
+    QTest::mouseClick(Find(panel, "btn_drink_achieve"), Qt::LeftButton);
+    QTRY_VERIFY(!alive);
+    QVERIFY(OpenPopupFrames().empty());
+    QCOMPARE(main_->CurrentPage(), QString("btn_achievement"));
+    QVERIFY(!main_->isVisible());
+    QCOMPARE(DrinkRows().size(), 1);
+}
+
+// At most one frame of each kind; a kind does not block the other; a closed frame lets a new
+// one open.
+void TestDrinkWindows::frameKinds() {
+    DrinkPopupOpen();
+    DrinkPopupOpen();
+    QCOMPARE(OpenPopupFrames().size(), std::size_t(1));
+    RelaxSettingsPopupOpen(nullptr);
+    RelaxSettingsPopupOpen(nullptr);
+    QCOMPARE(OpenPopupFrames().size(), std::size_t(2));
+    CFramePopupDlg* drink = Frame(kDrinkReminderPopup);
+    QVERIFY(drink && Frame(kRelaxSettingsPopup));
+    QCOMPARE(TextOf(drink, "label_title"), QString("喝水提醒"));
+    QCOMPARE(TextOf(Frame(kRelaxSettingsPopup), "label_title"), QString("休息提醒设置"));
+    QVERIFY(drink->windowFlags() & Qt::Tool);
+    QVERIFY(drink->windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(drink->testAttribute(Qt::WA_ShowWithoutActivating));
+    // The drink panel declines: its frame closes and deletes itself.
+    QPointer<CFramePopupDlg> alive(drink);
+    auto* panel = qobject_cast<CDrinkWaterShowDlg*>(drink->Content());
+    QTRY_VERIFY(Find(panel, "btn_drink_no"));
+    QTest::mouseClick(Find(panel, "btn_drink_no"), Qt::LeftButton);
+    QTRY_VERIFY(!alive);
+    QCOMPARE(OpenPopupFrames().size(), std::size_t(1));
+    DrinkPopupOpen();
+    QCOMPARE(OpenPopupFrames().size(), std::size_t(2));
+}
+
+// From just below the work area up into its corner, 4 px every 10 ms; closing mid-way ends it.
+void TestDrinkWindows::slideIntoTheCorner() {
+    DrinkPopupOpen();
+    CFramePopupDlg* frame = Frame(kDrinkReminderPopup);
+    QVERIFY(frame);
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    const auto content = [frame] {
+        return QRect(frame->geometry().topLeft() + frame->ClientRect().topLeft(),
+                     frame->ClientRect().size());
+    };
+    QCOMPARE(content().size(), QSize(280, 360));
+    QCOMPARE(content().topLeft(), QPoint(work.right() + 1 - 280, work.bottom() + 1));
+    QVERIFY(frame->IsSliding());
+    QCOMPARE(frame->TimerPeriod(Find(frame, "label_title"), 256), 10);
+    int ticks = 0;
+    while (frame->IsSliding() && ticks < 200) {
+        Tick(frame, "label_title", 256);
+        ++ticks;
+        if (frame->IsSliding()) QCOMPARE(content().top(), work.bottom() + 1 - 4 * ticks);
+    }
+    QCOMPARE(ticks, 360 / 4 + 1);  // ninety steps up, and the one that finds it in place
+    QCOMPARE(content().bottomRight(), work.bottomRight());
+
+    QPointer<CFramePopupDlg> alive(frame);
+    DrinkPopupOpen();  // a reminder falling due now opens nothing new
+    QCOMPARE(OpenPopupFrames().size(), std::size_t(1));
+    QTest::mouseClick(Find(frame, "btn_wnd_close"), Qt::LeftButton);
+    QTRY_VERIFY(!alive);
+}
+
+void TestDrinkWindows::restingPlace_data() {
+    QTest::addColumn<QRect>("work");
+    QTest::addColumn<QPoint>("topLeft");
+    QTest::newRow("panel at the bottom") << QRect(0, 0, 1024, 728) << QPoint(744, 368);
+    QTest::newRow("panel at the right") << QRect(0, 0, 960, 768) << QPoint(680, 408);
+    QTest::newRow("panel at the top") << QRect(0, 40, 1024, 728) << QPoint(744, 408);
+    QTest::newRow("a screen right of another") << QRect(1920, 0, 1280, 1024) << QPoint(2920, 664);
+}
+
+void TestDrinkWindows::restingPlace() {
+    QFETCH(QRect, work);
+    QFETCH(QPoint, topLeft);
+    QCOMPARE(CFramePopupDlg::RestingPlace(work, QSize(280, 360)), topLeft);
+}
+
+// "不再弹出" switches drink reminders at once (timer stopped or restarted), the tick shows
+// what is in force; "提醒设置" opens the settings page in the main window.
+void TestDrinkWindows::frameMenu() {
+    DrinkPopupOpen();
+    CFramePopupDlg* frame = Frame(kDrinkReminderPopup);
+    QVERIFY(frame);
+    while (frame->IsSliding()) Tick(frame, "label_title", 256);
+    ui::Control* back = Find(main_.get(), "btn_back");
+    for (const bool on : {true, false}) {
+        QCOMPARE(GetRemindOnTimeDrk(), on);
+        QCOMPARE(main_->HasTimer(back, Reminders::kDrinkTimerId), on);
+        QTest::mouseClick(Find(frame, "btn_main_menu"), Qt::LeftButton);
+        ui::MenuWnd* menu = OpenMenu("menu_frame.xml");
+        QVERIFY(menu);
+        QCOMPARE(menu->Item("menu_frame_nopop")->Icon(), on ? QString() : QString("menu_tick.png"));
+        const QPoint button = Find(frame, "btn_main_menu")->mapToGlobal(QPoint(0, 20));
+        QCOMPARE(menu->mapToGlobal(menu->ClientRect().topLeft()), button + QPoint(-96, 10));
+        menu->Choose(menu->Item("menu_frame_nopop"));
+        QTRY_COMPARE(GetRemindOnTimeDrk(), !on);
+        QCOMPARE(main_->HasTimer(back, Reminders::kDrinkTimerId), !on);
+    }
+    frame->OnMenuClick("menu_frame_tipset");
+    QVERIFY(main_->isVisible());
+    QCOMPARE(main_->CurrentPage(), QString("btn_drinkwater_set"));
+    frame->OnMenuClick("menu_frame_feedback");
+    QVERIFY(OpenPopupFrame(kDrinkReminderPopup));
+}
+
+void TestDrinkWindows::settingsEdits_data() {
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<QString>("typed");  // after selecting all
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("targetDay");
+    QTest::addColumn<int>("targetOnce");
+    QTest::newRow("daily target 0 becomes 1") << "edit_target_day"
+                                              << "0"
+                                              << "1" << 1 << 300;
+    QTest::newRow("daily target emptied") << "edit_target_day"
+                                          << ""
+                                          << "1" << 1 << 300;
+    QTest::newRow("daily target 2000") << "edit_target_day"
+                                       << "2000"
+                                       << "2000" << 2000 << 300;
+    QTest::newRow("one drink above the target") << "edit_target_once"
+                                                << "2000"
+                                                << "1500" << 1500 << 1500;
+    QTest::newRow("one drink emptied stores 0") << "edit_target_once"
+                                                << ""
+                                                << "" << 1500 << 0;
+    QTest::newRow("one drink 250") << "edit_target_once"
+                                   << "250"
+                                   << "250" << 1500 << 250;
+}
+
+void TestDrinkWindows::settingsEdits() {
+    QFETCH(QString, edit);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(int, targetDay);
+    QFETCH(int, targetOnce);
+    main_->show();
+    main_->ShowPage("btn_drinkwater_set");
+    auto* field = Find<ui::Edit>(SettingsPage(), edit.toLatin1().constData());
+    QTRY_VERIFY(field);
+    QCOMPARE(field->Text(), edit == "edit_target_day" ? QString("1500") : QString("300"));
+    field->SetFocusToEdit();
+    field->SetSelAll();
+    if (typed.isEmpty())
+        QTest::keyClick(field->LineEdit(), Qt::Key_Delete);
+    else
+        QTest::keyClicks(field->LineEdit(), typed);
+    QCOMPARE(field->Text(), shown);
+    QCOMPARE(GetDrinkTargetDay(), targetDay);
+    QCOMPARE(GetDrinkTargetOnce(), targetOnce);
+}
+
+// The interval combos: 0 h 0 min is never stored; a choice restarts the drink timer; a stored
+// value no item shows leaves the combo as it was.
+void TestDrinkWindows::settingsInterval() {
+    SetRemindMinuteDrk(7);
+    main_->show();
+    main_->ShowPage("btn_drinkwater_set");
+    auto* hour = Find<ui::Combo>(SettingsPage(), "combo_remind_hour_drk");
+    auto* minute = Find<ui::Combo>(SettingsPage(), "combo_remind_minute_drk");
+    QTRY_VERIFY(hour && minute);
+    QCOMPARE(hour->SelectedText(), QString("0"));
+    QCOMPARE(minute->SelectedText(), QString("30"));  // 7 is no item: as it was before
+    QCOMPARE(GetRemindMinuteDrk(), 7);
+    ui::Control* back = Find(main_.get(), "btn_back");
+    clock_.now = clock_.now.addSecs(600);
+    hour->SelectItem(1);  // the minutes shown are what is stored with it
+    QCOMPARE(GetRemindHourDrk(), 1);
+    QCOMPARE(GetRemindMinuteDrk(), 30);
+    QCOMPARE(main_->TimerPeriod(back, Reminders::kDrinkTimerId), 5400000);
+    QCOMPARE(GetNextDrinkDue(), clock_.now.addSecs(5400));
+    minute->SelectItem(0);
+    QCOMPARE(main_->TimerPeriod(back, Reminders::kDrinkTimerId), 3600000);
+    hour->SelectItem(0);  // 0 h 0 min: the minutes become 5
+    QCOMPARE(minute->SelectedText(), QString("5"));
+    QCOMPARE(GetRemindHourDrk(), 0);
+    QCOMPARE(GetRemindMinuteDrk(), 5);
+    QCOMPARE(main_->TimerPeriod(back, Reminders::kDrinkTimerId), 300000);
+}
+
+// The switch stops and restarts the timer; the next time shows what is in force, refreshed ten
+// times a second while the page is seen and not at all while it is not.
+void TestDrinkWindows::settingsSwitchAndRefresh() {
+    main_->show();
+    main_->ShowPage("btn_drinkwater_set");
+    CDrinkWaterDlg* page = SettingsPage();
+    QTRY_VERIFY(Find(page, "check_remind_ontime_drk"));
+    QVERIFY(page->IsRefreshing());
+    QCOMPARE(page->TimerPeriod(Find(page, "label_remind_time_drk"), 256), 100);
+    QCOMPARE(TextOf(page, "label_remind_time_drk"), QString("10:30"));
+    ui::Control* back = Find(main_.get(), "btn_back");
+    QTest::mouseClick(Find(page, "check_remind_ontime_drk"), Qt::LeftButton);
+    QVERIFY(!GetRemindOnTimeDrk());
+    QVERIFY(!main_->HasTimer(back, Reminders::kDrinkTimerId));
+    Tick(page, "label_remind_time_drk", 256);
+    QCOMPARE(TextOf(page, "label_remind_time_drk"), QString("--"));
+    clock_.now = QDateTime(QDate(2026, 12, 8), QTime(23, 45));
+    QTest::mouseClick(Find(page, "check_remind_ontime_drk"), Qt::LeftButton);
+    QVERIFY(main_->HasTimer(back, Reminders::kDrinkTimerId));
+    Tick(page, "label_remind_time_drk", 256);
+    QCOMPARE(TextOf(page, "label_remind_time_drk"), QString("00:15"));
+    // Switched elsewhere (the reminder's menu): the page follows at its next refresh.
+    SetRemindOnTimeDrk(false);
+    Tick(page, "label_remind_time_drk", 256);
+    QVERIFY(!Find<ui::CheckBox>(page, "check_remind_ontime_drk")->IsChecked());
+    // Unseen, it does not wake the program.
+    main_->ShowPage("btn_back");
+    QVERIFY(!page->IsRefreshing());
+    main_->ShowPage("btn_drinkwater_set");
+    QVERIFY(page->IsRefreshing());
+    main_->hide();
+    QVERIFY(!page->IsRefreshing());
+    // The sound switches only store.
+    main_->show();
+    QTest::mouseClick(Find(page, "check_drink_sound"), Qt::LeftButton);
+    QTest::mouseClick(Find(page, "check_remind_sound_drk"), Qt::LeftButton);
+    QVERIFY(!GetDrinkSound() && !GetRemindSoundDrk());
+}
+
+// Both timers armed at start with their periods and due times; a tick opens the reminder
+// unless one is open and moves the due time on; re-arming one leaves the other alone.
+void TestDrinkWindows::reminderTimers() {
+    ui::Control* back = Find(main_.get(), "btn_back");
+    QCOMPARE(main_->TimerPeriod(back, Reminders::kRelaxTimerId), 7200000);
+    QCOMPARE(main_->TimerPeriod(back, Reminders::kDrinkTimerId), 1800000);
+    QCOMPARE(GetNextRelaxDue(), clock_.now.addSecs(7200));
+    QCOMPARE(GetNextDrinkDue(), clock_.now.addSecs(1800));
+
+    clock_.now = clock_.now.addSecs(1800);
+    Tick(main_.get(), "btn_back", Reminders::kDrinkTimerId);
+    QVERIFY(OpenPopupFrame(kDrinkReminderPopup));
+    QCOMPARE(GetNextDrinkDue(), clock_.now.addSecs(1800));
+    clock_.now = clock_.now.addSecs(1800);
+    RelaxSettingsPopupOpen(nullptr);  // another kind does not count
+    Tick(main_.get(), "btn_back", Reminders::kDrinkTimerId);
+    QCOMPARE(OpenPopupFrames().size(), std::size_t(2));
+    QCOMPARE(GetNextDrinkDue(), clock_.now.addSecs(1800));
+
+    const QDateTime relaxDue = GetNextRelaxDue();
+    clock_.now = clock_.now.addSecs(60);
+    SetRemindMinuteDrk(4);
+    main_->RearmDrinkTimer();
+    QCOMPARE(main_->TimerPeriod(back, Reminders::kDrinkTimerId), 300000);
+    QCOMPARE(GetNextDrinkDue(), clock_.now.addSecs(240));
+    QCOMPARE(GetNextRelaxDue(), relaxDue);
+    QCOMPARE(main_->TimerPeriod(back, Reminders::kRelaxTimerId), 7200000);
+}
+
+QTEST_MAIN(TestDrinkWindows)
+#include "tst_drink_windows.moc"
