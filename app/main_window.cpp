@@ -5,6 +5,7 @@
 
 #include "app/autostart.h"
 #include "app/confirm_exit.h"
+#include "app/log.h"
 #include "app/tray_icon.h"
 #include "system/process_launch.h"
 #include "ui/menu.h"
@@ -110,6 +111,8 @@ ui::Control* CMainDlg::CreateControl(const QString& tag) {
 QWidget* CMainDlg::CreatePage(std::size_t index) {
     switch (index) {
         case kEyePage:
+            if (eyePage_.CreateChild(this)) return &eyePage_;
+            qCWarning(lcApp) << "no eye-protection page:" << eyePage_.ErrorText();
             return NewPendingPage(this);
         case kDrinkSettingsPage:
             return NewPendingPage(this);

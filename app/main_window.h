@@ -4,6 +4,7 @@
 #include <QString>
 #include <array>
 
+#include "eye/eye_protect_page.h"
 #include "ui/window_base.h"
 
 class CWndUI;
@@ -69,6 +70,8 @@ class CMainDlg : public ui::WindowBase {
         ui::Control* containerDrinkWater = nullptr;
         ui::Control* containerRelax = nullptr;
     } c_;
+    // The pages, in the order of the page table; those not written yet stand in as plain areas.
+    CEyeProtectDlg eyePage_;
     std::array<QPointer<QWidget>, 5> pages_;
     TrayIcon* tray_ = nullptr;
 };
