@@ -9,6 +9,7 @@
 #include "app/tray_icon.h"
 #include "app/unix_signals.h"
 #include "data/settings_store.h"
+#include "eye/filter_keeper.h"
 #include "eye/gamma_filter.h"
 
 namespace {
@@ -41,8 +42,10 @@ int main(int argc, char* argv[]) {
     QObject::connect(&signalWatcher, &UnixSignalWatcher::Received, &app,
                      [] { QApplication::exit(0); });
 
-    // The page shows the filter as stored, so the screen starts matching it.
+    // The page shows the filter as stored, so the screen starts matching it, and keeps matching
+    // it when a display change or a resume resets the ramps.
     ApplyStoredFilter();
+    FilterKeeper filterKeeper;
 
     int exitCode = 0;
     {
