@@ -16,8 +16,12 @@ const char* const kLogindManager = "org.freedesktop.login1.Manager";
 
 FilterKeeper::FilterKeeper(QObject* parent) : QObject(parent) {
     // ApplyStoredFilter loads nothing while the filter is off.
-    watchesDisplays_ = CurrentGammaBackend().WatchDisplays([] { ApplyStoredFilter(); });
-    if (!watchesDisplays_) qCDebug(lcEye) << "display changes are not reported here";
+    GammaBackend& backend = CurrentGammaBackend();
+    watchesDisplays_ = backend.WatchDisplays([] { ApplyStoredFilter(); });
+    if (watchesDisplays_)
+        watched_ = &backend;
+    else
+        qCDebug(lcEye) << "display changes are not reported here";
 
     // Only the real logind (the owner of its name) is listened to.
     QDBusConnection bus = QDBusConnection::systemBus();
@@ -30,7 +34,7 @@ FilterKeeper::FilterKeeper(QObject* parent) : QObject(parent) {
 }
 
 FilterKeeper::~FilterKeeper() {
-    if (watchesDisplays_) CurrentGammaBackend().StopWatchingDisplays();
+    if (watched_) watched_->StopWatchingDisplays();
 }
 
 void FilterKeeper::OnPrepareForSleep(bool sleeping) {

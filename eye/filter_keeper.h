@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+class GammaBackend;
+
 // Keeps the blue-light filter on the screen when the screen loses it behind the program's back:
 // a monitor plugged in, a mode or resolution change, a resume from suspend can leave a CRTC with
 // the identity ramp while the page says the filter is on. It listens (RandR changes through the
@@ -22,6 +24,7 @@ class FilterKeeper : public QObject {
     void OnPrepareForSleep(bool sleeping);
 
   private:
+    GammaBackend* watched_ = nullptr;  // the backend whose displays are watched
     bool watchesDisplays_ = false;
     bool watchesSleep_ = false;
 };

@@ -7,6 +7,7 @@
 #include <QTransform>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cmath>
 #include <cstdint>
