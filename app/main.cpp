@@ -14,6 +14,7 @@
 #include "app/unix_signals.h"
 #include "data/settings_store.h"
 #include "drink/frame_popup.h"
+#include "eye/filter_keeper.h"
 #include "eye/gamma_filter.h"
 #include "ui/skin_package.h"
 
@@ -118,8 +119,10 @@ int main(int argc, char* argv[]) {
             SettingsStore::CloseSettings();
             return kExitNoMainWindow;
         }
-        // The page shows the filter as stored, so the screen starts matching it.
+        // The page shows the filter as stored, so the screen starts matching it, and keeps
+        // matching it when a display change or a resume resets the ramps.
         ApplyStoredFilter();
+        FilterKeeper filterKeeper;
         QObject::connect(
             &mainWindow, &CMainDlg::QuitRequested, &app, [](int code) { QApplication::exit(code); },
             Qt::QueuedConnection);

@@ -118,7 +118,7 @@ QWidget* CMainDlg::CreatePage(std::size_t index) {
     };
     switch (index) {
         case kEyePage:
-            return NewPendingPage(this);
+            return host(eyePage_);
         case kDrinkSettingsPage:
             return host(drinkSettingsPage_);
         case kDrinkNowPage:

@@ -8,6 +8,7 @@
 #include "drink/drink_settings_page.h"
 #include "drink/drink_show_panel.h"
 #include "drink/feature_host.h"
+#include "eye/eye_protect_page.h"
 #include "ui/window_base.h"
 
 class CWndUI;
@@ -90,6 +91,8 @@ class CMainDlg : public ui::WindowBase, public FeatureHost {
         ui::Control* containerDrinkWater = nullptr;
         ui::Control* containerRelax = nullptr;
     } c_;
+    // The pages, in the order of the page table; those not written yet stand in as plain areas.
+    CEyeProtectDlg eyePage_;
     std::array<QPointer<QWidget>, 5> pages_;
     CDrinkWaterDlg drinkSettingsPage_;
     CDrinkWaterShowDlg drinkNowPage_;

@@ -19,6 +19,10 @@ void SetBluePercent(int percent) {
     Load(BuildGammaRamp(percent));
 }
 
+void PreviewBluePercent(int percent) {
+    Load(BuildGammaRamp(percent));
+}
+
 void SetEyeProtectOn(bool on) {
     SetBluePercent(on ? kEyeProtectStartPercent : 0);
     SettingsStore::StoreEyeProtectOn(on);

@@ -8,6 +8,9 @@ inline constexpr int kEyeProtectStartPercent = 15;
 
 // Stores the strength first, so it is kept even when no screen can take the ramp, then loads it.
 void SetBluePercent(int percent);
+// Loads the ramp of a strength and stores nothing: the screen follows the gauge while the user
+// drags it, and SetBluePercent stores where it ends.
+void PreviewBluePercent(int percent);
 // On: the start strength; off: the identity ramp with 0 stored. The switch is stored last.
 void SetEyeProtectOn(bool on);
 // Loads the stored strength when the filter is on, writing nothing; used at start-up so the

@@ -214,9 +214,10 @@ void TestShellE2e::tilesSwitchViews() {
     desk.Click(frame.topLeft() + spot);
     QTRY_COMPARE_WITH_TIMEOUT((page = desk.Grab(frame), ColourAt(page, spot)), kPageBackground,
                               kWaitMs);
-    // The page covers all three tiles, not only the one clicked.
+    // The page covers all three tiles, not only the one clicked (its own pictures may lie where
+    // another tile was).
     for (const QPoint& p : {kEyeTile, kDrinkTile, kRelaxTile})
-        QCOMPARE(ColourAt(page, p), kPageBackground);
+        QVERIFY2(ColourAt(page, p) != ColourAt(home, p), qPrintable(ColourAt(page, p)));
     QVERIFY2(page.copy(kHeaderLeft) != home.copy(kHeaderLeft),
              "the header still shows the logo on the page");
 

@@ -35,6 +35,7 @@ class XvfbServer {
     }
 
     QByteArray Display() const { return display_; }
+    qint64 ProcessId() const { return xvfb_.processId(); }
 
   private:
     QProcess xvfb_;

@@ -97,8 +97,11 @@ void CheckNode(const SkinPackage& package, const QString& file, const LayoutNode
     const std::optional<QSize> size = FixedSize(attributes);
     for (auto it = attributes.constBegin(); it != attributes.constEnd(); ++it) {
         if (!NamesPicture(node.tag, it.key())) continue;
-        // A menu icon sits in a place of the menu's own choosing.
-        CheckImage(package, control + " " + it.key(), it.value(), size,
+        // A menu icon sits in a place of the menu's own choosing, a gauge's thumb in the 18 px
+        // box at the end of its arc.
+        const bool ownPlace = it.key() == QLatin1String("thumbimage");
+        CheckImage(package, control + " " + it.key(), it.value(),
+                   ownPlace ? std::optional(QSize(18, 18)) : size,
                    node.tag != QLatin1String("MenuElement"), problems);
     }
     for (const LayoutNode& child : node.children) CheckNode(package, file, child, doc, problems);

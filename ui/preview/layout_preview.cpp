@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <cstdio>
 
+#include "ui/circle_slider.h"
 #include "ui/layout_builder.h"
 #include "ui/menu.h"
 #include "ui/skin_package.h"
@@ -19,11 +20,16 @@
 
 namespace {
 
-// Any window: the layout with its custom elements left empty, as a designer sees it.
+// Any window: the layout with the toolkit's own custom controls and the other custom elements
+// (the pages of another window) left empty, as a designer sees it.
 class PreviewWindow : public ui::WindowBase {
   public:
     explicit PreviewWindow(QString file) : file_(std::move(file)) {}
     QString LayoutFile() const override { return file_; }
+    ui::Control* CreateControl(const QString& tag) override {
+        if (tag == QLatin1String("CircleSlider")) return new CCircleSliderUI;
+        return nullptr;
+    }
 
   private:
     QString file_;
