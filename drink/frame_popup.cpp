@@ -1,11 +1,10 @@
 #include "drink/frame_popup.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <algorithm>
 
 #include "data/settings_store.h"
 #include "drink/feature_host.h"
+#include "ui/corner_slide.h"
 #include "ui/menu.h"
 #include "ui/window_system.h"
 #include "ui/wnd_host.h"
@@ -13,20 +12,12 @@
 namespace {
 
 constexpr int kSlideTimer = 256;
-constexpr int kSlideStepMs = 10;
-constexpr int kSlideStepPx = 4;
 // The menu opens left of the menu button and a little below it.
 constexpr QPoint kMenuOffset(-96, 10);
 
 CFramePopupDlg::ContentFactory& RelaxSettingsFactory() {
     static CFramePopupDlg::ContentFactory make;
     return make;
-}
-
-// The work area (the desktop less its panels) the frames slide into.
-QRect WorkArea() {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->availableGeometry() : QRect();
 }
 
 // Whether the reminder a frame's menu switches is on: drink reminders in the drink frame, relax
@@ -102,19 +93,6 @@ ui::Control* CFramePopupDlg::CreateControl(const QString& tag) {
     return CWndUI::CreateHost(content);
 }
 
-QPoint CFramePopupDlg::RestingPlace(const QRect& workArea, const QSize& content) {
-    return QPoint(workArea.x() + workArea.width() - content.width(),
-                  workArea.y() + workArea.height() - content.height());
-}
-
-QRect CFramePopupDlg::ContentGeometry() const {
-    return QRect(geometry().topLeft() + ClientRect().topLeft(), ClientRect().size());
-}
-
-void CFramePopupDlg::MoveContentTo(const QPoint& topLeft) {
-    move(topLeft - ClientRect().topLeft());
-}
-
 bool CFramePopupDlg::IsSliding() const {
     return HasTimer(titleLabel_, kSlideTimer);
 }
@@ -125,12 +103,10 @@ void CFramePopupDlg::Notify(const ui::Notification& msg) {
         if (kind_ == kDrinkReminderPopup) {
             if (titleLabel_) titleLabel_->SetText(QStringLiteral("喝水提醒"));
             // From just below the work area, flush with its right edge, up into the corner.
-            const QRect work = WorkArea();
-            MoveContentTo(
-                QPoint(RestingPlace(work, ClientRect().size()).x(), work.y() + work.height()));
+            ui::CornerSlide::PlaceBelow(*this);
             show();
             raise();
-            SetTimer(titleLabel_, kSlideTimer, kSlideStepMs);
+            SetTimer(titleLabel_, kSlideTimer, ui::CornerSlide::kStepMs);
         } else {
             if (titleLabel_) titleLabel_->SetText(QStringLiteral("休息提醒设置"));
             CenterWindow();
@@ -147,15 +123,7 @@ void CFramePopupDlg::Notify(const ui::Notification& msg) {
 }
 
 void CFramePopupDlg::SlideStep() {
-    // The work area is read at every step: a panel that moves meanwhile is followed.
-    const QPoint rest = RestingPlace(WorkArea(), ClientRect().size());
-    const int top = ContentGeometry().top();
-    if (top > rest.y()) {
-        // Never past the resting place, whatever the height and the step.
-        MoveContentTo(QPoint(rest.x(), std::max(rest.y(), top - kSlideStepPx)));
-    } else {
-        KillTimer(titleLabel_, kSlideTimer);
-    }
+    if (!ui::CornerSlide::Step(*this)) KillTimer(titleLabel_, kSlideTimer);
 }
 
 bool CFramePopupDlg::HandleWindowMessage(ui::WindowMessage* msg) {

@@ -40,15 +40,9 @@ class CFramePopupDlg : public ui::WindowBase {
     void OnMenuClick(const QString& itemName) override;
     void OnFinalMessage() override;
 
-    // The frame's corner of the work area: its content's bottom-right on the work area's.
-    static QPoint RestingPlace(const QRect& workArea, const QSize& content);
-
   private:
     void SlideStep();
     void OpenMenu();
-    // Moves the window so that its content (the window less its shadow) starts at `topLeft`.
-    void MoveContentTo(const QPoint& topLeft);
-    QRect ContentGeometry() const;
 
     PopupKind kind_;
     ui::Control* titleLabel_ = nullptr;

@@ -15,6 +15,7 @@
 #include "data/settings_store.h"
 #include "drink/frame_popup.h"
 #include "ui/controls.h"
+#include "ui/corner_slide.h"
 #include "ui/menu.h"
 
 using namespace SettingsStore;
@@ -323,7 +324,7 @@ void TestDrinkWindows::restingPlace_data() {
 void TestDrinkWindows::restingPlace() {
     QFETCH(QRect, work);
     QFETCH(QPoint, topLeft);
-    QCOMPARE(CFramePopupDlg::RestingPlace(work, QSize(280, 360)), topLeft);
+    QCOMPARE(ui::CornerSlide::RestingPlace(work, QSize(280, 360)), topLeft);
 }
 
 // "不再弹出" switches drink reminders at once (timer stopped or restarted), the tick shows
