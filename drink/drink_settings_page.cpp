@@ -3,19 +3,13 @@
 #include "data/settings_store.h"
 #include "drink/feature_host.h"
 #include "drink/log.h"
+#include "drink/reminder_settings.h"
 #include "ui/controls.h"
 
 namespace {
 
 constexpr int kRefreshTimer = 256;
 constexpr int kRefreshMs = 100;
-// The minute item an interval of 0 h 0 min turns into.
-constexpr int kFiveMinutesItem = 1;
-
-QString DueText(bool on, const QDateTime& due) {
-    if (!on || !due.isValid()) return QStringLiteral("--");
-    return QString::asprintf("%02d:%02d", due.time().hour(), due.time().minute());
-}
 
 }  // namespace
 
@@ -94,13 +88,7 @@ void CDrinkWaterDlg::LoadControls(bool forced) {
 
 void CDrinkWaterDlg::SaveInterval() {
     if (!initialized_ || !c_.hour || !c_.minute) return;
-    const int hours = ui::LenientIntOf(c_.hour->SelectedText());
-    int minutes = ui::LenientIntOf(c_.minute->SelectedText());
-    // An interval of nothing is never stored: it becomes five minutes.
-    if (hours == 0 && minutes == 0) {
-        c_.minute->SelectItem(kFiveMinutesItem);
-        minutes = ui::LenientIntOf(c_.minute->SelectedText());
-    }
+    const auto [hours, minutes] = ReminderSettings::ChosenInterval(*c_.hour, *c_.minute);
     SettingsStore::SetRemindHourDrk(hours);
     SettingsStore::SetRemindMinuteDrk(minutes);
     if (TheMainWindow) TheMainWindow->RearmDrinkTimer();
@@ -130,7 +118,8 @@ void CDrinkWaterDlg::OnOneDrinkEdited() {
 void CDrinkWaterDlg::RefreshNextReminder() {
     if (!initialized_) return;
     const bool on = SettingsStore::GetRemindOnTimeDrk();
-    if (c_.nextTime) c_.nextTime->SetText(DueText(on, SettingsStore::GetNextDrinkDue()));
+    if (c_.nextTime)
+        c_.nextTime->SetText(ReminderSettings::DueText(on, SettingsStore::GetNextDrinkDue()));
     // A change made elsewhere (the reminder's own menu) shows here.
     if (c_.remind) c_.remind->SetCheck(on);
 }
