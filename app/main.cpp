@@ -16,6 +16,7 @@
 #include "drink/frame_popup.h"
 #include "eye/filter_keeper.h"
 #include "eye/gamma_filter.h"
+#include "relax/relax_prompt.h"
 #include "ui/skin_package.h"
 
 namespace {
@@ -48,6 +49,11 @@ Options ReadCommandLine(int argc, char* argv[]) {
         QStringLiteral("Open the drink reminder now, in the running instance (this start then "
                        "exits 0) or, when none runs, in this one."));
     parser.addOption(drinkNow);
+    const QCommandLineOption breakNow(
+        QStringLiteral("break-now"),
+        QStringLiteral("Open the rest-break reminder now, in the running instance (this start "
+                       "then exits 0) or, when none runs, in this one."));
+    parser.addOption(breakNow);
     const auto fail = [&program](const QString& what) {
         std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", qPrintable(program),
                      qPrintable(what), qPrintable(program));
@@ -69,8 +75,26 @@ Options ReadCommandLine(int argc, char* argv[]) {
         std::exit(0);
     }
     Options options;
+    if (parser.isSet(drinkNow) && parser.isSet(breakNow))
+        fail(QStringLiteral("--drink-now and --break-now ask for one reminder each; give one"));
     if (parser.isSet(drinkNow)) options.command = SingleInstance::Command::DrinkNow;
+    if (parser.isSet(breakNow)) options.command = SingleInstance::Command::BreakNow;
     return options;
+}
+
+// What a start asked for, done by the running instance: a reminder now, or its window.
+void OpenAsked(SingleInstance::Command command, CMainDlg& mainWindow) {
+    switch (command) {
+        case SingleInstance::Command::DrinkNow:
+            DrinkPopupOpen();
+            break;
+        case SingleInstance::Command::BreakNow:
+            RelaxPromptOpen();
+            break;
+        case SingleInstance::Command::Show:
+            mainWindow.ShowWithFocus();
+            break;
+    }
 }
 
 }  // namespace
@@ -126,17 +150,14 @@ int main(int argc, char* argv[]) {
         QObject::connect(
             &mainWindow, &CMainDlg::QuitRequested, &app, [](int code) { QApplication::exit(code); },
             Qt::QueuedConnection);
-        QObject::connect(&instance, &SingleInstance::Requested, &mainWindow,
-                         [&mainWindow](SingleInstance::Command command) {
-                             if (command == SingleInstance::Command::DrinkNow)
-                                 DrinkPopupOpen();
-                             else
-                                 mainWindow.ShowWithFocus();
-                         });
+        QObject::connect(
+            &instance, &SingleInstance::Requested, &mainWindow,
+            [&mainWindow](SingleInstance::Command command) { OpenAsked(command, mainWindow); });
         mainWindow.setWindowTitle(QString::fromUtf8(kDisplayName));
         mainWindow.CenterWindow();
         mainWindow.show();
-        if (options.command == SingleInstance::Command::DrinkNow) DrinkPopupOpen();
+        if (options.command != SingleInstance::Command::Show)
+            OpenAsked(options.command, mainWindow);
         exitCode = QApplication::exec();
     }  // the tray icon goes with the window
 

@@ -10,6 +10,7 @@
 #include "app/tray_icon.h"
 #include "data/settings_store.h"
 #include "drink/frame_popup.h"
+#include "relax/relax_prompt.h"
 #include "system/process_launch.h"
 #include "ui/menu.h"
 #include "ui/wnd_host.h"
@@ -92,6 +93,8 @@ ui::Control* NewPendingPage(QWidget* window) {
 
 CMainDlg::CMainDlg() {
     TheMainWindow = this;
+    // The relax settings frame carries the relax feature's page.
+    CFramePopupDlg::SetRelaxSettingsContent([] { return std::make_unique<CHaveRelaxDlg>(); });
 }
 
 CMainDlg::~CMainDlg() {
@@ -127,7 +130,8 @@ QWidget* CMainDlg::CreatePage(std::size_t index) {
         case kAchievementsPage:
             return host(achievePage_);
         case kRelaxSettingsPage:
-            return NewPendingPage(this);
+            relaxPage_.SetLayoutFile(QStringLiteral("haverelax_large.xml"));
+            return host(relaxPage_);
         default:
             return nullptr;
     }
@@ -279,7 +283,10 @@ void CMainDlg::RearmDrinkTimer() {
 void CMainDlg::OnReminderTick(int timerId) {
     // A reminder whose popup is still open is not queued: this one is simply lost. The period
     // goes on either way.
-    if (timerId == Reminders::kDrinkTimerId) {
+    if (timerId == Reminders::kRelaxTimerId) {
+        RelaxPromptOpen();
+        Reminders::ComputeNextRelaxDue();
+    } else if (timerId == Reminders::kDrinkTimerId) {
         DrinkPopupOpen();
         Reminders::ComputeNextDrinkDue();
     }

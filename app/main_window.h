@@ -9,6 +9,7 @@
 #include "drink/drink_show_panel.h"
 #include "drink/feature_host.h"
 #include "eye/eye_protect_page.h"
+#include "relax/relax_settings_page.h"
 #include "ui/window_base.h"
 
 class CWndUI;
@@ -97,6 +98,7 @@ class CMainDlg : public ui::WindowBase, public FeatureHost {
     CDrinkWaterDlg drinkSettingsPage_;
     CDrinkWaterShowDlg drinkNowPage_;
     CDrinkWaterAchieveDlg achievePage_;
+    CHaveRelaxDlg relaxPage_;
     TrayIcon* tray_ = nullptr;
     bool trayAvailable_ = true;
 };

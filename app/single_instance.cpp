@@ -28,6 +28,7 @@ struct Wire {
 constexpr Wire kWires[] = {
     {SingleInstance::Command::Show, "show\n", "shown\n"},
     {SingleInstance::Command::DrinkNow, "drink-now\n", "done\n"},
+    {SingleInstance::Command::BreakNow, "break-now\n", "done\n"},
 };
 
 const Wire& WireOf(SingleInstance::Command command) {

@@ -22,6 +22,7 @@ class SingleInstance : public QObject {
     enum class Command {
         Show,      // show the main window normal, raised and active
         DrinkNow,  // open the drink reminder now
+        BreakNow,  // open the relax reminder now
     };
 
     // The request a command travels as, one line, and the first instance's answer.

@@ -1,0 +1,213 @@
+#include "relax/relax_lock.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QScreen>
+#include <QWindow>
+
+#include "data/settings_store.h"
+#include "drink/frame_popup.h"
+#include "relax/log.h"
+#include "ui/menu.h"
+#include "ui/skin_package.h"
+#include "ui/skin_paint.h"
+#include "ui/window_system.h"
+
+namespace {
+
+constexpr int kBreakTimer = 256;
+constexpr int kSecondMs = 1000;
+constexpr int kCarouselPages = 6;
+// The lock's menu opens left of its button, right below it.
+constexpr QPoint kMenuOffset(-96, 0);
+const char* const kVeil = "bk_fullscreen.png";
+
+CHaveRelaxLockDlg* instance = nullptr;
+
+// Full screen on `screen`, above everything: the window manager's full-screen and above states,
+// and the screen's whole area for a desktop without one.
+void CoverScreen(QWidget& window, QScreen* screen) {
+    window.setGeometry(screen->geometry());
+    if (QWindow* handle = window.windowHandle()) handle->setScreen(screen);
+    window.showFullScreen();
+    window.raise();
+}
+
+// The dark veil that covers a screen the break content is not on.
+class Veil : public QWidget {
+  public:
+    Veil()
+        : QWidget(nullptr,
+                  Qt::Window | Qt::FramelessWindowHint | Qt::Tool | Qt::WindowStaysOnTopHint) {
+        setAttribute(Qt::WA_ShowWithoutActivating);
+        if (ui::CompositorRunning()) setAttribute(Qt::WA_TranslucentBackground);
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        // Without a compositor nothing shows through: the veil darkens black instead.
+        if (!testAttribute(Qt::WA_TranslucentBackground)) painter.fillRect(rect(), Qt::black);
+        ui::SkinImage veil;
+        veil.file = QString::fromLatin1(kVeil);
+        ui::DrawSkinImage(painter, rect(), veil, ui::SkinPackage::Current());
+    }
+};
+
+}  // namespace
+
+void ShowRelaxLock() {
+    if (CHaveRelaxLockDlg::Instance()) return;
+    auto* lock = new CHaveRelaxLockDlg;
+    if (ui::CompositorRunning()) {
+        lock->setAttribute(Qt::WA_TranslucentBackground);
+    } else {
+        // Nothing shows through without a compositor: the veil darkens black instead.
+        QPalette dark = lock->palette();
+        dark.setColor(QPalette::Window, Qt::black);
+        lock->setPalette(dark);
+        lock->setAutoFillBackground(true);
+    }
+    if (!lock->Create(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint)) {
+        lock->OnFinalMessage();
+        return;
+    }
+    ui::KeepOutOfTaskbar(lock);
+}
+
+CHaveRelaxLockDlg::CHaveRelaxLockDlg() {
+    instance = this;
+}
+
+CHaveRelaxLockDlg::~CHaveRelaxLockDlg() {
+    if (instance == this) instance = nullptr;
+}
+
+CHaveRelaxLockDlg* CHaveRelaxLockDlg::Instance() {
+    return instance;
+}
+
+bool CHaveRelaxLockDlg::IsFinished() const {
+    return c_.end && c_.end->IsVisibleFlag();
+}
+
+void CHaveRelaxLockDlg::Notify(const ui::Notification& msg) {
+    const QString sender = msg.SenderName();
+    if (msg.type == QLatin1String("windowinit")) {
+        const auto find = [this](const char* name) {
+            return FindControl(QString::fromLatin1(name));
+        };
+        c_.relax = find("hori_relax");
+        c_.end = find("hori_end");
+        c_.motto = find("label_group");
+        c_.group = find("hori_group");
+        c_.tabs = find("tab_group");
+        c_.time = find("label_relax_time");
+        if (!c_.relax || !c_.end || !c_.tabs || !c_.time)
+            qCWarning(lcRelax) << LayoutFile() << "lacks controls the relax lock needs";
+        SetTimer(c_.tabs, kBreakTimer, kSecondMs);
+        // A new draw at every break: either picture mode may come, whatever came before.
+        SetPictureMode(ModeFor(QRandomGenerator::global()->bounded(32768u)));
+        if (c_.time)
+            c_.time->SetText(QString::asprintf("%02d:%02d:00", SettingsStore::GetRelaxMinute() / 60,
+                                               SettingsStore::GetRelaxMinute() % 60));
+        CoverScreens();
+        // A screen plugged in, removed or changed during the break is followed.
+        connect(qGuiApp, &QGuiApplication::screenAdded, this, &CHaveRelaxLockDlg::CoverScreens);
+        connect(qGuiApp, &QGuiApplication::screenRemoved, this, &CHaveRelaxLockDlg::CoverScreens);
+        connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this,
+                &CHaveRelaxLockDlg::CoverScreens);
+        ShowWithFocus();
+    } else if (msg.type == QLatin1String("click")) {
+        if (sender == QLatin1String("btn_relax_over"))
+            Close(1);
+        else if (sender == QLatin1String("btn_relax_prev"))
+            Page(-1);
+        else if (sender == QLatin1String("btn_relax_next"))
+            Page(1);
+        else if (sender == QLatin1String("btn_relax_set"))
+            OpenMenu();
+    } else if (msg.type == QLatin1String("timer") && msg.wParam == kBreakTimer) {
+        BreakTick();
+    }
+}
+
+void CHaveRelaxLockDlg::SetPictureMode(PictureMode mode) {
+    mode_ = mode;
+    if (c_.motto) c_.motto->setVisible(mode == PictureMode::Motto);
+    if (c_.group) c_.group->setVisible(mode == PictureMode::Carousel);
+    if (auto* tabs = qobject_cast<ui::TabLayout*>(c_.tabs)) tabs->SelectItem(0);
+}
+
+void CHaveRelaxLockDlg::BreakTick() {
+    ++breakSeconds_;
+    const long long seconds = SettingsStore::GetRelaxMinute() * 60LL - breakSeconds_;
+    if (seconds > 0) {
+        if (c_.time)
+            c_.time->SetText(QString::asprintf("%02lld:%02lld:%02lld", seconds / 3600,
+                                               seconds / 60 % 60, seconds % 60));
+        return;
+    }
+    // Over: the completion view waits for the user.
+    if (c_.relax) c_.relax->setVisible(false);
+    if (c_.end) c_.end->setVisible(true);
+    KillTimer(c_.tabs, kBreakTimer);
+}
+
+void CHaveRelaxLockDlg::Page(int step) {
+    auto* tabs = qobject_cast<ui::TabLayout*>(c_.tabs);
+    if (!tabs) return;
+    const int page = tabs->CurrentIndex() + step;
+    // No wrapping round: the first and last pictures are ends.
+    if (page >= 0 && page < std::min(kCarouselPages, tabs->ChildCount())) tabs->SelectItem(page);
+}
+
+void CHaveRelaxLockDlg::OpenMenu() {
+    ui::Control* button = FindControl(QStringLiteral("btn_relax_set"));
+    if (!button) return;
+    const QPoint anchor = button->mapToGlobal(QPoint(0, button->height()) + kMenuOffset);
+    ui::MenuWnd* menu =
+        ui::MenuWnd::CreateMenu(this, QStringLiteral("menu_relax_full.xml"), anchor);
+    if (!menu) return;
+    // The white tick says "no more full-screen breaks" is in force.
+    menu->SetItemIcon(QStringLiteral("menu_relax_nopop"),
+                      SettingsStore::GetRemindFullScreen()
+                          ? QString()
+                          : QStringLiteral("menuitem_tick_white.png"));
+}
+
+void CHaveRelaxLockDlg::OnMenuClick(const QString& item) {
+    if (item == QLatin1String("menu_relax_nopop")) {
+        // For the next break; this one goes on here.
+        SettingsStore::SetRemindFullScreen(!SettingsStore::GetRemindFullScreen());
+    } else if (item == QLatin1String("menu_relax_tipset")) {
+        RelaxSettingsPopupOpen(this);
+    }
+    // "反馈建议" does nothing.
+}
+
+void CHaveRelaxLockDlg::CoverScreens() {
+    QScreen* primary = QGuiApplication::primaryScreen();
+    if (!primary || IsClosed()) return;
+    CoverScreen(*this, primary);
+    veils_.clear();
+    for (QScreen* screen : QGuiApplication::screens()) {
+        connect(screen, &QScreen::geometryChanged, this, &CHaveRelaxLockDlg::CoverScreens,
+                Qt::UniqueConnection);
+        if (screen == primary) continue;
+        auto veil = std::make_unique<Veil>();
+        veil->winId();  // the window exists before it is shown
+        ui::KeepOutOfTaskbar(veil.get());
+        CoverScreen(*veil, screen);
+        veils_.push_back(std::move(veil));
+    }
+}
+
+void CHaveRelaxLockDlg::OnFinalMessage() {
+    // Leaving full screen first hands the window manager back its placement of the desktop.
+    if (isFullScreen()) showNormal();
+    veils_.clear();
+    if (instance == this) instance = nullptr;
+    deleteLater();
+}

@@ -1,0 +1,124 @@
+#include "relax/relax_settings_page.h"
+
+#include "data/settings_store.h"
+#include "drink/feature_host.h"
+#include "drink/frame_popup.h"
+#include "drink/reminder_settings.h"
+#include "relax/log.h"
+#include "relax/relax_prompt.h"
+#include "ui/controls.h"
+
+namespace {
+
+constexpr int kRefreshTimer = 256;
+constexpr int kRefreshMs = 100;
+
+}  // namespace
+
+void CHaveRelaxDlg::Notify(const ui::Notification& msg) {
+    const QString sender = msg.SenderName();
+    if (msg.type == QLatin1String("windowinit")) {
+        const auto find = [this](const char* name) {
+            return FindControl(QString::fromLatin1(name));
+        };
+        c_.remind = qobject_cast<ui::CheckBox*>(find("check_remind_ontime"));
+        c_.fullScreenCaption = find("label_remind_fullscreen");
+        c_.fullScreen = qobject_cast<ui::CheckBox*>(find("check_remind_fullscreen"));
+        c_.sound = qobject_cast<ui::CheckBox*>(find("check_remind_sound"));
+        c_.countdown = qobject_cast<ui::Combo*>(find("combo_countdown"));
+        c_.relaxMinute = qobject_cast<ui::Combo*>(find("combo_relax_minute"));
+        c_.hour = qobject_cast<ui::Combo*>(find("combo_remind_hour"));
+        c_.minute = qobject_cast<ui::Combo*>(find("combo_remind_minute"));
+        c_.nextTime = find("label_remind_time");
+        if (!c_.remind || !c_.fullScreen || !c_.countdown || !c_.relaxMinute || !c_.hour ||
+            !c_.minute || !c_.nextTime)
+            qCWarning(lcRelax) << LayoutFile() << "lacks controls the relax settings need";
+        LoadControls(true);
+        initialized_ = true;
+        if (isVisible()) OnVisibilityChanged(true);
+    } else if (msg.type == QLatin1String("click")) {
+        // A check box tells its click before it toggles: the new state is the other one.
+        if (sender == QLatin1String("check_remind_ontime") && c_.remind) {
+            const bool on = !c_.remind->IsChecked();
+            ShowFullScreenSwitch(on);
+            SettingsStore::SetRemindOnTime(on);
+            if (TheMainWindow) TheMainWindow->RearmRelaxTimer();
+            if (on) SaveInterval();
+        } else if (sender == QLatin1String("check_remind_fullscreen") && c_.fullScreen) {
+            SettingsStore::SetRemindFullScreen(!c_.fullScreen->IsChecked());
+        } else if (sender == QLatin1String("check_remind_sound") && c_.sound) {
+            SettingsStore::SetRemindSound(!c_.sound->IsChecked());
+            // The sound switch lets the user meet both reminders at once, each opening only
+            // when it is not open already.
+            RelaxPromptOpen();
+            DrinkPopupOpen();
+        }
+    } else if (msg.type == QLatin1String("itemselect")) {
+        if (sender == QLatin1String("combo_countdown")) {
+            if (initialized_)
+                SettingsStore::SetCountDownSecond(ui::LenientIntOf(c_.countdown->SelectedText()));
+        } else if (sender == QLatin1String("combo_relax_minute")) {
+            if (initialized_)
+                SettingsStore::SetRelaxMinute(ui::LenientIntOf(c_.relaxMinute->SelectedText()));
+        } else if (sender == QLatin1String("combo_remind_hour") ||
+                   sender == QLatin1String("combo_remind_minute")) {
+            SaveInterval();
+        }
+    } else if (msg.type == QLatin1String("timer") && msg.wParam == kRefreshTimer) {
+        RefreshLiveState();
+    }
+}
+
+void CHaveRelaxDlg::OnVisibilityChanged(bool visible) {
+    if (!initialized_) return;
+    // The 100 ms refresh serves the page only while it is seen: a hidden program sleeps.
+    if (visible) {
+        LoadControls(false);
+        RefreshLiveState();
+        SetTimer(c_.nextTime, kRefreshTimer, kRefreshMs);
+    } else {
+        KillTimer(c_.nextTime, kRefreshTimer);
+    }
+}
+
+bool CHaveRelaxDlg::IsRefreshing() const {
+    return HasTimer(c_.nextTime, kRefreshTimer);
+}
+
+void CHaveRelaxDlg::ShowFullScreenSwitch(bool shown) {
+    if (c_.fullScreenCaption) c_.fullScreenCaption->setVisible(shown);
+    if (c_.fullScreen) c_.fullScreen->setVisible(shown);
+}
+
+void CHaveRelaxDlg::LoadControls(bool forced) {
+    if (!forced && !initialized_) return;
+    if (c_.remind) c_.remind->SetCheck(SettingsStore::GetRemindOnTime());
+    if (c_.fullScreen) c_.fullScreen->SetCheck(SettingsStore::GetRemindFullScreen());
+    if (c_.sound) c_.sound->SetCheck(SettingsStore::GetRemindSound());
+    ShowFullScreenSwitch(SettingsStore::GetRemindOnTime());
+    // A stored value no item shows (7 seconds) leaves the combo as it was, and stays stored.
+    if (c_.countdown) c_.countdown->SelectItemByValue(SettingsStore::GetCountDownSecond());
+    if (c_.relaxMinute) c_.relaxMinute->SelectItemByValue(SettingsStore::GetRelaxMinute());
+    if (c_.hour) c_.hour->SelectItemByValue(SettingsStore::GetRemindHour());
+    if (c_.minute) c_.minute->SelectItemByValue(SettingsStore::GetRemindMinute());
+}
+
+void CHaveRelaxDlg::SaveInterval() {
+    if (!initialized_ || !c_.hour || !c_.minute) return;
+    const auto [hours, minutes] = ReminderSettings::ChosenInterval(*c_.hour, *c_.minute);
+    SettingsStore::SetRemindHour(hours);
+    SettingsStore::SetRemindMinute(minutes);
+    if (TheMainWindow) TheMainWindow->RearmRelaxTimer();
+}
+
+void CHaveRelaxDlg::RefreshLiveState() {
+    if (!initialized_) return;
+    // Changes made elsewhere (the prompt's and the lock's menus, the other instance of this
+    // page) show here within a tenth of a second.
+    const bool on = SettingsStore::GetRemindOnTime();
+    if (c_.nextTime)
+        c_.nextTime->SetText(ReminderSettings::DueText(on, SettingsStore::GetNextRelaxDue()));
+    if (c_.remind) c_.remind->SetCheck(on);
+    ShowFullScreenSwitch(on);
+    if (c_.fullScreen) c_.fullScreen->SetCheck(SettingsStore::GetRemindFullScreen());
+}
