@@ -1,0 +1,481 @@
+// The relax reminder windows in the real skin, on a real store, with the clock and the timers
+// driven by the test: the prompt, the full-screen lock and the relax settings page.
+
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include "app/main_window.h"
+#include "app/reminder_timers.h"
+#include "data/clock.h"
+#include "data/settings_store.h"
+#include "drink/frame_popup.h"
+#include "relax/relax_lock.h"
+#include "relax/relax_prompt.h"
+#include "relax/relax_settings_page.h"
+#include "ui/controls.h"
+#include "ui/menu.h"
+
+using namespace SettingsStore;
+
+namespace {
+
+struct FakeClock final : Clock {
+    QDateTime now;
+    QDateTime Now() const override { return now; }
+};
+
+template <typename T = ui::Control>
+T* Find(const ui::WindowBase* w, const char* name) {
+    return w ? qobject_cast<T*>(w->FindControl(QString::fromLatin1(name))) : nullptr;
+}
+
+QString TextOf(const ui::WindowBase* w, const char* name) {
+    const ui::Control* c = Find(w, name);
+    return c ? c->Text() : QStringLiteral("<missing>");
+}
+
+bool Shown(const ui::WindowBase* w, const char* name) {
+    const ui::Control* c = Find(w, name);
+    return c && c->IsVisibleFlag();
+}
+
+void Tick(ui::WindowBase* w, const char* control, int id, int times = 1) {
+    for (int i = 0; i < times; ++i) w->SendNotify(Find(w, control), QStringLiteral("timer"), id);
+}
+
+// The open prompt once its window has been set up.
+CHaveRelaxPopDlg* Prompt() {
+    CHaveRelaxPopDlg* prompt = nullptr;
+    (void)QTest::qWaitFor([&] {
+        prompt = CHaveRelaxPopDlg::Instance();
+        return prompt && Find(prompt, "label_tips") && !TextOf(prompt, "label_tips").isEmpty();
+    });
+    return prompt;
+}
+
+CHaveRelaxLockDlg* Lock() {
+    CHaveRelaxLockDlg* lock = nullptr;
+    (void)QTest::qWaitFor([&] {
+        lock = CHaveRelaxLockDlg::Instance();
+        return lock && lock->isVisible();
+    });
+    return lock;
+}
+
+void SlideToRest(CHaveRelaxPopDlg* prompt) {
+    for (int i = 0; i < 200 && prompt->IsSliding(); ++i) Tick(prompt, "label_tips", 256);
+}
+
+ui::MenuWnd* OpenMenu(const QString& layout) {
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* m = qobject_cast<ui::MenuWnd*>(top);
+            m && m->isVisible() && !m->IsClosed() && m->LayoutFile() == layout)
+            return m;
+    return nullptr;
+}
+
+}  // namespace
+
+class TestRelaxWindows : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+
+    void timeOfDay_data();
+    void timeOfDay();
+    void promptCountdown_data();
+    void promptCountdown();
+    void breakInThePrompt();
+    void breakPressedDuringTheSlide();
+    void oneReminderAtATime();
+    void promptMenu();
+    void lockBreak_data();
+    void lockBreak();
+    void lockPaging();
+    void lockMenu();
+    void settingsPage();
+    void settingsPagesFollowEachOther();
+    void relaxTimerTicks();
+
+  private:
+    CHaveRelaxDlg* MainPage() const;
+
+    std::unique_ptr<QTemporaryDir> home_;
+    FakeClock clock_;
+    std::unique_ptr<CMainDlg> main_;
+};
+
+void TestRelaxWindows::init() {
+    home_ = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home_->path()));
+    clock_.now = QDateTime(QDate(2026, 12, 8), QTime(10, 0));
+    Clock::Install(&clock_);
+    QVERIFY(OpenSettings());
+    main_ = std::make_unique<CMainDlg>();
+    QVERIFY(main_->Create(nullptr));
+    QTRY_VERIFY(main_->Tray());
+}
+
+void TestRelaxWindows::cleanup() {
+    delete CHaveRelaxPopDlg::Instance();
+    delete CHaveRelaxLockDlg::Instance();
+    for (CFramePopupDlg* frame : std::vector<CFramePopupDlg*>(OpenPopupFrames())) delete frame;
+    main_.reset();
+    CloseSettings();
+    Clock::Install(nullptr);
+}
+
+CHaveRelaxDlg* TestRelaxWindows::MainPage() const {
+    return qobject_cast<CHaveRelaxDlg*>(main_->Page("wnd_haverelax"));
+}
+
+void TestRelaxWindows::timeOfDay_data() {
+    QTest::addColumn<int>("hour");
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<QString>("sentence");
+    const QString evening = "努力了一天，早点回家休息吧", morning = "来一杯咖啡，又是新的一天";
+    QTest::newRow("00") << 0 << "label_evening" << evening;
+    QTest::newRow("05") << 5 << "label_evening" << evening;
+    QTest::newRow("06") << 6 << "label_morning" << morning;
+    QTest::newRow("11") << 11 << "label_morning" << morning;
+    QTest::newRow("12") << 12 << "label_noon"
+                        << "午餐时间到，再忙也要好好吃饭";
+    QTest::newRow("13") << 13 << "label_afternoon"
+                        << "下午容易犯困，不如和朋友散散步吧";
+    QTest::newRow("17") << 17 << "label_afternoon"
+                        << "下午容易犯困，不如和朋友散散步吧";
+    QTest::newRow("18") << 18 << "label_evening" << evening;
+    QTest::newRow("23") << 23 << "label_evening" << evening;
+}
+
+// One picture and its sentence, by the local hour the prompt opens in.
+void TestRelaxWindows::timeOfDay() {
+    QFETCH(int, hour);
+    QFETCH(QString, picture);
+    QFETCH(QString, sentence);
+    clock_.now = QDateTime(QDate(2026, 12, 8), QTime(hour, 59, 59));
+    RelaxPromptOpen();
+    CHaveRelaxPopDlg* prompt = Prompt();
+    QVERIFY(prompt);
+    QCOMPARE(TextOf(prompt, "label_tips"), sentence);
+    QStringList shown;
+    for (const char* name : {"label_morning", "label_noon", "label_afternoon", "label_evening"})
+        if (Shown(prompt, name)) shown << name;
+    QCOMPARE(shown, QStringList{picture});
+}
+
+void TestRelaxWindows::promptCountdown_data() {
+    QTest::addColumn<int>("seconds");
+    QTest::addColumn<QStringList>("shown");  // during the slide, then after each tick
+    QTest::newRow("3 seconds") << 3 << QStringList({"3", "2", "1"});
+    QTest::newRow("15 seconds, the first ones")
+        << 15
+        << QStringList(
+               {"15", "14", "13", "12", "11", "10", "9", "8", "7", "6", "5", "4", "3", "2", "1"});
+    QTest::newRow("0 seconds: the break at the first tick") << 0 << QStringList({"0"});
+}
+
+// The prompt counts down once it is in place, and the break starts as the count runs out.
+void TestRelaxWindows::promptCountdown() {
+    QFETCH(int, seconds);
+    QFETCH(QStringList, shown);
+    SetCountDownSecond(seconds);
+    RelaxPromptOpen();
+    CHaveRelaxPopDlg* prompt = Prompt();
+    QVERIFY(prompt);
+    QCOMPARE(TextOf(prompt, "label_countdown"), shown.first());
+    QVERIFY(!prompt->HasTimer(Find(prompt, "label_tips"), 257));
+    SlideToRest(prompt);
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    QCOMPARE(prompt->geometry().topLeft() + prompt->ClientRect().bottomRight(), work.bottomRight());
+    QCOMPARE(prompt->TimerPeriod(Find(prompt, "label_tips"), 257), 1000);
+    QStringList seen{TextOf(prompt, "label_countdown")};
+    for (int i = 1; i < shown.size(); ++i) {
+        Tick(prompt, "label_tips", 257);
+        seen << TextOf(prompt, "label_countdown");
+    }
+    QCOMPARE(seen, shown);
+    QVERIFY(!prompt->IsBreaking());
+    QPointer<CHaveRelaxPopDlg> alive(prompt);
+    Tick(prompt, "label_tips", 257);  // the last second: the break, full screen by default
+    QTRY_VERIFY(!alive);
+    QVERIFY(Lock());
+}
+
+// With full-screen breaks off the break runs in the prompt: "%02d:%02d" down to 00:01, then the
+// prompt closes; "结束休息" ends it sooner.
+void TestRelaxWindows::breakInThePrompt() {
+    SetRemindFullScreen(false);
+    SetRelaxMinute(3);
+    for (const bool early : {false, true}) {
+        RelaxPromptOpen();
+        CHaveRelaxPopDlg* prompt = Prompt();
+        QVERIFY(prompt);
+        SlideToRest(prompt);
+        QTest::mouseClick(Find(prompt, "btn_relax_yes"), Qt::LeftButton);
+        QVERIFY(prompt->IsBreaking());
+        QCOMPARE(TextOf(prompt, "label_relax_time"), QString("03:00"));
+        for (const char* gone : {"label_tips", "label_countdown", "label_relax_start",
+                                 "btn_relax_yes", "btn_relax_no"})
+            QVERIFY2(!Shown(prompt, gone), gone);
+        for (const char* shown : {"label_relax_time", "label_relax_stop", "btn_relax_stop"})
+            QVERIFY2(Shown(prompt, shown), shown);
+        QPointer<CHaveRelaxPopDlg> alive(prompt);
+        if (early) {
+            QTest::mouseClick(Find(prompt, "btn_relax_stop"), Qt::LeftButton);
+            QTRY_VERIFY(!alive);
+            continue;
+        }
+        Tick(prompt, "label_tips", 258);
+        QCOMPARE(TextOf(prompt, "label_relax_time"), QString("02:59"));
+        Tick(prompt, "label_tips", 258, 178);
+        QCOMPARE(TextOf(prompt, "label_relax_time"), QString("00:01"));
+        QVERIFY(alive && !alive->IsClosed());
+        Tick(prompt, "label_tips", 258);  // the 180th second
+        QTRY_VERIFY(!alive);
+        QVERIFY(!CHaveRelaxLockDlg::Instance());
+    }
+}
+
+// "我要休息" before the prompt is in place: the break starts once, and the end of the slide does
+// not start the prompt's countdown (and a second break) after it.
+void TestRelaxWindows::breakPressedDuringTheSlide() {
+    SetRemindFullScreen(false);
+    SetCountDownSecond(3);
+    RelaxPromptOpen();
+    CHaveRelaxPopDlg* prompt = Prompt();
+    QVERIFY(prompt && prompt->IsSliding());
+    QTest::mouseClick(Find(prompt, "btn_relax_yes"), Qt::LeftButton);
+    SlideToRest(prompt);
+    QVERIFY(!prompt->HasTimer(Find(prompt, "label_tips"), 257));
+    QCOMPARE(prompt->TimerPeriod(Find(prompt, "label_tips"), 258), 1000);
+    Tick(prompt, "label_tips", 258, 5);
+    QCOMPARE(TextOf(prompt, "label_relax_time"), QString("09:55"));
+}
+
+// One prompt at most, none while the lock is open; the lock at most once.
+void TestRelaxWindows::oneReminderAtATime() {
+    RelaxPromptOpen();
+    CHaveRelaxPopDlg* first = Prompt();
+    RelaxPromptOpen();
+    QCOMPARE(CHaveRelaxPopDlg::Instance(), first);
+    first->StartBreak();
+    QTRY_VERIFY(!CHaveRelaxPopDlg::Instance());
+    CHaveRelaxLockDlg* lock = Lock();
+    QVERIFY(lock);
+    RelaxPromptOpen();
+    ShowRelaxLock();
+    QCoreApplication::processEvents();
+    QVERIFY(!CHaveRelaxPopDlg::Instance());
+    QCOMPARE(CHaveRelaxLockDlg::Instance(), lock);
+    QPointer<CHaveRelaxLockDlg> alive(lock);
+    QTest::mouseClick(Find(lock, "btn_relax_over"), Qt::LeftButton);
+    QTRY_VERIFY(!alive);
+    RelaxPromptOpen();
+    QVERIFY(Prompt());
+}
+
+// "不再弹出" switches relax reminders off (timer stopped) or on at once; "提醒设置" opens the
+// relax settings frame.
+void TestRelaxWindows::promptMenu() {
+    RelaxPromptOpen();
+    CHaveRelaxPopDlg* prompt = Prompt();
+    SlideToRest(prompt);
+    ui::Control* back = Find(main_.get(), "btn_back");
+    for (const bool on : {true, false}) {
+        QCOMPARE(main_->HasTimer(back, Reminders::kRelaxTimerId), on);
+        QTest::mouseClick(Find(prompt, "btn_main_menu"), Qt::LeftButton);
+        ui::MenuWnd* menu = OpenMenu("menu_relax.xml");
+        QVERIFY(menu);
+        QCOMPARE(menu->Item("menu_relax_nopop")->Icon(), on ? QString() : QString("menu_tick.png"));
+        menu->Choose(menu->Item("menu_relax_nopop"));
+        QTRY_COMPARE(GetRemindOnTime(), !on);
+        QCOMPARE(main_->HasTimer(back, Reminders::kRelaxTimerId), !on);
+    }
+    prompt->OnMenuClick("menu_relax_tipset");
+    QVERIFY(OpenPopupFrame(kRelaxSettingsPopup));
+}
+
+void TestRelaxWindows::lockBreak_data() {
+    QTest::addColumn<int>("minutes");
+    QTest::addColumn<QString>("atOpen");
+    QTest::addColumn<QString>("firstTick");
+    QTest::newRow("10 minutes") << 10 << "00:10:00"
+                                << "00:09:59";
+    QTest::newRow("an hour") << 60 << "01:00:00"
+                             << "00:59:59";
+    QTest::newRow("no break at all") << 0 << "00:00:00"
+                                     << "";
+}
+
+// The time left each second, then the completion view that waits for the user.
+void TestRelaxWindows::lockBreak() {
+    QFETCH(int, minutes);
+    QFETCH(QString, atOpen);
+    QFETCH(QString, firstTick);
+    SetRelaxMinute(minutes);
+    ShowRelaxLock();
+    CHaveRelaxLockDlg* lock = Lock();
+    QVERIFY(lock);
+    QCOMPARE(lock->geometry(), QGuiApplication::primaryScreen()->geometry());
+    QVERIFY(lock->windowFlags() & Qt::WindowStaysOnTopHint);
+    QCOMPARE(lock->Veils().size(), std::size_t(QGuiApplication::screens().size() - 1));
+    QCOMPARE(TextOf(lock, "label_relax_time"), atOpen);
+    Tick(lock, "tab_group", 256);
+    if (firstTick.isEmpty()) {
+        QVERIFY(lock->IsFinished());
+    } else {
+        QCOMPARE(TextOf(lock, "label_relax_time"), firstTick);
+        Tick(lock, "tab_group", 256, minutes * 60 - 2);
+        QVERIFY(!lock->IsFinished());
+        Tick(lock, "tab_group", 256);
+        QVERIFY(lock->IsFinished());
+    }
+    QVERIFY(!Shown(lock, "hori_relax"));
+    QVERIFY(!lock->HasTimer(Find(lock, "tab_group"), 256));
+    QVERIFY(!lock->IsClosed());  // it waits on the completion view
+}
+
+// Previous and next page through six pictures without wrapping round; the motto has none.
+void TestRelaxWindows::lockPaging() {
+    QCOMPARE(CHaveRelaxLockDlg::ModeFor(0), CHaveRelaxLockDlg::PictureMode::Motto);
+    QCOMPARE(CHaveRelaxLockDlg::ModeFor(32767), CHaveRelaxLockDlg::PictureMode::Carousel);
+    ShowRelaxLock();
+    CHaveRelaxLockDlg* lock = Lock();
+    lock->SetPictureMode(CHaveRelaxLockDlg::PictureMode::Motto);
+    QVERIFY(Shown(lock, "label_group") && !Shown(lock, "hori_group"));
+    lock->SetPictureMode(CHaveRelaxLockDlg::PictureMode::Carousel);
+    QVERIFY(!Shown(lock, "label_group") && Shown(lock, "hori_group"));
+    auto* tabs = Find<ui::TabLayout>(lock, "tab_group");
+    const auto page = [&](const char* button) {
+        QTest::mouseClick(Find(lock, button), Qt::LeftButton);
+        return tabs->CurrentIndex();
+    };
+    QCOMPARE(page("btn_relax_prev"), 0);
+    QList<int> pages;
+    for (int i = 0; i < 6; ++i) pages << page("btn_relax_next");
+    QCOMPARE(pages, QList<int>({1, 2, 3, 4, 5, 5}));
+    QCOMPARE(page("btn_relax_prev"), 4);
+}
+
+// "不再弹出" decides the next break only; "提醒设置" twice makes one frame, owned by the lock.
+void TestRelaxWindows::lockMenu() {
+    ShowRelaxLock();
+    CHaveRelaxLockDlg* lock = Lock();
+    for (const bool fullScreen : {true, false}) {
+        QTest::mouseClick(Find(lock, "btn_relax_set"), Qt::LeftButton);
+        ui::MenuWnd* menu = OpenMenu("menu_relax_full.xml");
+        QVERIFY(menu);
+        QCOMPARE(menu->Item("menu_relax_nopop")->Icon(),
+                 fullScreen ? QString() : QString("menuitem_tick_white.png"));
+        menu->Choose(menu->Item("menu_relax_nopop"));
+        QTRY_COMPARE(GetRemindFullScreen(), !fullScreen);
+        QVERIFY(CHaveRelaxLockDlg::Instance() == lock && !lock->IsClosed());
+    }
+    lock->OnMenuClick("menu_relax_tipset");
+    lock->OnMenuClick("menu_relax_tipset");
+    QCOMPARE(OpenPopupFrames().size(), std::size_t(1));
+    CFramePopupDlg* frame = OpenPopupFrame(kRelaxSettingsPopup);
+    QCOMPARE(frame->parentWidget(), lock);
+    QVERIFY(qobject_cast<CHaveRelaxDlg*>(frame->Content()));
+    lock->OnMenuClick("menu_relax_feedback");
+}
+
+// The page's rules: the switch with its full-screen neighbour and the timer, the interval never
+// nothing, the other combos, a stored value no item shows, the sound switch opening both
+// reminders, and the refresh only while seen.
+void TestRelaxWindows::settingsPage() {
+    SetCountDownSecond(7);
+    main_->show();
+    main_->ShowPage("btn_haverelax_set");
+    CHaveRelaxDlg* page = MainPage();
+    QTRY_VERIFY(Find(page, "check_remind_ontime"));
+    QVERIFY(page->IsRefreshing());
+    QCOMPARE(Find<ui::Combo>(page, "combo_countdown")->SelectedText(), QString("15"));
+    QCOMPARE(GetCountDownSecond(), 7);
+    QCOMPARE(TextOf(page, "label_remind_time"), QString("12:00"));
+    ui::Control* back = Find(main_.get(), "btn_back");
+
+    QTest::mouseClick(Find(page, "check_remind_ontime"), Qt::LeftButton);
+    QVERIFY(!GetRemindOnTime());
+    QVERIFY(!main_->HasTimer(back, Reminders::kRelaxTimerId));
+    QVERIFY(!Shown(page, "check_remind_fullscreen") && !Shown(page, "label_remind_fullscreen"));
+    Tick(page, "label_remind_time", 256);
+    QCOMPARE(TextOf(page, "label_remind_time"), QString("--"));
+    clock_.now = clock_.now.addSecs(60);
+    QTest::mouseClick(Find(page, "check_remind_ontime"), Qt::LeftButton);
+    QVERIFY(Shown(page, "check_remind_fullscreen"));
+    QCOMPARE(main_->TimerPeriod(back, Reminders::kRelaxTimerId), 7200000);
+
+    auto* hour = Find<ui::Combo>(page, "combo_remind_hour");
+    auto* minute = Find<ui::Combo>(page, "combo_remind_minute");
+    hour->SelectItemByValue(1);
+    minute->SelectItemByValue(30);
+    QCOMPARE(GetRemindHour(), 1);
+    QCOMPARE(GetRemindMinute(), 30);
+    QCOMPARE(main_->TimerPeriod(back, Reminders::kRelaxTimerId), 5400000);
+    QCOMPARE(GetNextRelaxDue(), clock_.now.addSecs(5400));
+    minute->SelectItemByValue(0);
+    hour->SelectItemByValue(0);  // 0 h 0 min: the minutes become 5
+    QCOMPARE(minute->SelectedText(), QString("5"));
+    QCOMPARE(GetRemindMinute(), 5);
+    QCOMPARE(main_->TimerPeriod(back, Reminders::kRelaxTimerId), 300000);
+    Find<ui::Combo>(page, "combo_countdown")->SelectItemByValue(45);
+    Find<ui::Combo>(page, "combo_relax_minute")->SelectItemByValue(60);
+    QCOMPARE(GetCountDownSecond(), 45);
+    QCOMPARE(GetRelaxMinute(), 60);
+
+    QTest::mouseClick(Find(page, "check_remind_sound"), Qt::LeftButton);
+    QVERIFY(!GetRemindSound());
+    QVERIFY(CHaveRelaxPopDlg::Instance());
+    QVERIFY(OpenPopupFrame(kDrinkReminderPopup));
+
+    main_->hide();
+    QVERIFY(!page->IsRefreshing());
+}
+
+// The page in the main window and the one in the relax settings frame show each other's
+// changes, and those made from the menus, within their refresh.
+void TestRelaxWindows::settingsPagesFollowEachOther() {
+    main_->show();
+    main_->ShowPage("btn_haverelax_set");
+    RelaxSettingsPopupOpen(nullptr);
+    CFramePopupDlg* frame = nullptr;
+    QTRY_VERIFY((frame = OpenPopupFrame(kRelaxSettingsPopup)) &&
+                Find(frame->Content(), "check_remind_fullscreen"));
+    auto* framePage = static_cast<CHaveRelaxDlg*>(frame->Content());
+    QCOMPARE(framePage->LayoutFile(), QString("haverelax.xml"));
+    QTRY_VERIFY(framePage->IsRefreshing());
+    QTest::mouseClick(Find(framePage, "check_remind_fullscreen"), Qt::LeftButton);
+    QVERIFY(!GetRemindFullScreen());
+    Tick(MainPage(), "label_remind_time", 256);
+    QVERIFY(!Find<ui::CheckBox>(MainPage(), "check_remind_fullscreen")->IsChecked());
+    SetRemindOnTime(false);  // as the prompt's menu does
+    Tick(framePage, "label_remind_time", 256);
+    QVERIFY(!Find<ui::CheckBox>(framePage, "check_remind_ontime")->IsChecked());
+    QVERIFY(!Shown(framePage, "check_remind_fullscreen"));
+}
+
+// The relax timer opens the prompt unless it or the lock is open, and the due time moves on.
+void TestRelaxWindows::relaxTimerTicks() {
+    clock_.now = clock_.now.addSecs(7200);
+    Tick(main_.get(), "btn_back", Reminders::kRelaxTimerId);
+    CHaveRelaxPopDlg* prompt = Prompt();
+    QVERIFY(prompt);
+    QCOMPARE(GetNextRelaxDue(), clock_.now.addSecs(7200));
+    clock_.now = clock_.now.addSecs(7200);
+    Tick(main_.get(), "btn_back", Reminders::kRelaxTimerId);
+    QCOMPARE(CHaveRelaxPopDlg::Instance(), prompt);
+    QCOMPARE(GetNextRelaxDue(), clock_.now.addSecs(7200));
+    prompt->StartBreak();
+    QVERIFY(Lock());
+    Tick(main_.get(), "btn_back", Reminders::kRelaxTimerId);
+    QCoreApplication::processEvents();
+    QVERIFY(!CHaveRelaxPopDlg::Instance());
+}
+
+QTEST_MAIN(TestRelaxWindows)
+#include "tst_relax_windows.moc"
