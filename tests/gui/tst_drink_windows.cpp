@@ -8,39 +8,18 @@
 #include <QtTest>
 #include <memory>
 
-#include "app/main_window.h"
 #include "app/reminder_timers.h"
-#include "data/clock.h"
 #include "data/database_session.h"
 #include "data/settings_store.h"
 #include "drink/frame_popup.h"
+#include "tests/gui/feature_fixture.h"
 #include "ui/controls.h"
 #include "ui/corner_slide.h"
-#include "ui/menu.h"
 
 using namespace SettingsStore;
+using namespace feature_test;
 
 namespace {
-
-struct FakeClock final : Clock {
-    QDateTime now{QDate(2026, 12, 8), QTime(10, 0)};
-    QDateTime Now() const override { return now; }
-};
-
-template <typename T = ui::Control>
-T* Find(const ui::WindowBase* w, const char* name) {
-    return w ? qobject_cast<T*>(w->FindControl(QString::fromLatin1(name))) : nullptr;
-}
-
-QString TextOf(const ui::WindowBase* w, const char* name) {
-    const ui::Control* c = Find(w, name);
-    return c ? c->Text() : QStringLiteral("<missing>");
-}
-
-// A timer's tick, as the window would deliver it.
-void Tick(ui::WindowBase* w, const char* control, int id) {
-    w->SendNotify(Find(w, control), QStringLiteral("timer"), id);
-}
 
 QStringList DrinkRows() {
     ResultSet rows;
@@ -60,14 +39,6 @@ CFramePopupDlg* Frame(PopupKind kind) {
                Find(frame, "label_title")->Text() != QStringLiteral("休息提醒");
     });
     return frame;
-}
-
-ui::MenuWnd* OpenMenu(const QString& layout) {
-    for (QWidget* top : QApplication::topLevelWidgets())
-        if (auto* m = qobject_cast<ui::MenuWnd*>(top);
-            m && m->isVisible() && !m->IsClosed() && m->LayoutFile() == layout)
-            return m;
-    return nullptr;
 }
 
 }  // namespace
@@ -100,28 +71,18 @@ class TestDrinkWindows : public QObject {
     CDrinkWaterShowDlg* NowPage() const;
     CDrinkWaterDlg* SettingsPage() const;
 
-    std::unique_ptr<QTemporaryDir> home_;
-    FakeClock clock_;
-    std::unique_ptr<CMainDlg> main_;
+    Desk desk_;
+    FakeClock& clock_ = desk_.clock;
+    std::unique_ptr<CMainDlg>& main_ = desk_.main;
 };
 
 void TestDrinkWindows::init() {
-    home_ = std::make_unique<QTemporaryDir>();
-    qputenv("XDG_DATA_HOME", QFile::encodeName(home_->path()));
-    clock_.now = QDateTime(QDate(2026, 12, 8), QTime(10, 0));
-    Clock::Install(&clock_);
-    QVERIFY(OpenSettings());
-    main_ = std::make_unique<CMainDlg>();
-    QVERIFY(main_->Create(nullptr));
-    QTRY_VERIFY(main_->Tray());
-    main_->SetTrayAvailable(true);
+    QVERIFY(desk_.Open());
 }
 
 void TestDrinkWindows::cleanup() {
     for (CFramePopupDlg* frame : std::vector<CFramePopupDlg*>(OpenPopupFrames())) delete frame;
-    main_.reset();
-    CloseSettings();
-    Clock::Install(nullptr);
+    desk_.Close();
 }
 
 CDrinkWaterShowDlg* TestDrinkWindows::NowPage() const {

@@ -5,44 +5,19 @@
 #include <QtTest>
 #include <memory>
 
-#include "app/main_window.h"
 #include "app/reminder_timers.h"
-#include "data/clock.h"
 #include "data/settings_store.h"
 #include "drink/frame_popup.h"
 #include "relax/relax_lock.h"
 #include "relax/relax_prompt.h"
 #include "relax/relax_settings_page.h"
+#include "tests/gui/feature_fixture.h"
 #include "ui/controls.h"
-#include "ui/menu.h"
 
 using namespace SettingsStore;
+using namespace feature_test;
 
 namespace {
-
-struct FakeClock final : Clock {
-    QDateTime now;
-    QDateTime Now() const override { return now; }
-};
-
-template <typename T = ui::Control>
-T* Find(const ui::WindowBase* w, const char* name) {
-    return w ? qobject_cast<T*>(w->FindControl(QString::fromLatin1(name))) : nullptr;
-}
-
-QString TextOf(const ui::WindowBase* w, const char* name) {
-    const ui::Control* c = Find(w, name);
-    return c ? c->Text() : QStringLiteral("<missing>");
-}
-
-bool Shown(const ui::WindowBase* w, const char* name) {
-    const ui::Control* c = Find(w, name);
-    return c && c->IsVisibleFlag();
-}
-
-void Tick(ui::WindowBase* w, const char* control, int id, int times = 1) {
-    for (int i = 0; i < times; ++i) w->SendNotify(Find(w, control), QStringLiteral("timer"), id);
-}
 
 // The open prompt once its window has been set up.
 CHaveRelaxPopDlg* Prompt() {
@@ -65,14 +40,6 @@ CHaveRelaxLockDlg* Lock() {
 
 void SlideToRest(CHaveRelaxPopDlg* prompt) {
     for (int i = 0; i < 200 && prompt->IsSliding(); ++i) Tick(prompt, "label_tips", 256);
-}
-
-ui::MenuWnd* OpenMenu(const QString& layout) {
-    for (QWidget* top : QApplication::topLevelWidgets())
-        if (auto* m = qobject_cast<ui::MenuWnd*>(top);
-            m && m->isVisible() && !m->IsClosed() && m->LayoutFile() == layout)
-            return m;
-    return nullptr;
 }
 
 }  // namespace
@@ -103,29 +70,20 @@ class TestRelaxWindows : public QObject {
   private:
     CHaveRelaxDlg* MainPage() const;
 
-    std::unique_ptr<QTemporaryDir> home_;
-    FakeClock clock_;
-    std::unique_ptr<CMainDlg> main_;
+    Desk desk_;
+    FakeClock& clock_ = desk_.clock;
+    std::unique_ptr<CMainDlg>& main_ = desk_.main;
 };
 
 void TestRelaxWindows::init() {
-    home_ = std::make_unique<QTemporaryDir>();
-    qputenv("XDG_DATA_HOME", QFile::encodeName(home_->path()));
-    clock_.now = QDateTime(QDate(2026, 12, 8), QTime(10, 0));
-    Clock::Install(&clock_);
-    QVERIFY(OpenSettings());
-    main_ = std::make_unique<CMainDlg>();
-    QVERIFY(main_->Create(nullptr));
-    QTRY_VERIFY(main_->Tray());
+    QVERIFY(desk_.Open());
 }
 
 void TestRelaxWindows::cleanup() {
     delete CHaveRelaxPopDlg::Instance();
     delete CHaveRelaxLockDlg::Instance();
     for (CFramePopupDlg* frame : std::vector<CFramePopupDlg*>(OpenPopupFrames())) delete frame;
-    main_.reset();
-    CloseSettings();
-    Clock::Install(nullptr);
+    desk_.Close();
 }
 
 CHaveRelaxDlg* TestRelaxWindows::MainPage() const {
