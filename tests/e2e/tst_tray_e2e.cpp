@@ -6,6 +6,7 @@
 #include <QDBusPendingCall>
 
 #include "tests/e2e/desk.h"
+#include "tests/support/private_bus.h"
 
 // Xlib macros that would eat the watcher's property and the meta-object of its type.
 #undef ProtocolVersion
@@ -45,23 +46,6 @@ class WatcherStandIn : public QObject {
     void StatusNotifierHostRegistered();
 };
 
-// A session bus of the test's own, ended with it.
-class PrivateBus {
-  public:
-    ~PrivateBus() {
-        daemon_.terminate();
-        daemon_.waitForFinished(5000);
-    }
-    QString Start() {
-        daemon_.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
-        if (!daemon_.waitForStarted(10000) || !daemon_.waitForReadyRead(10000)) return {};
-        return QString::fromUtf8(daemon_.readLine().trimmed());
-    }
-
-  private:
-    QProcess daemon_;
-};
-
 }  // namespace
 
 class TestTrayE2e : public QObject {
@@ -94,8 +78,9 @@ std::optional<WindowInfo> TestTrayE2e::OpenTitleMenu(const Desk& desk) {
 // On such panels a click on the icon is an activation: it shows the hidden window again.
 void TestTrayE2e::statusNotifierPanelBringsTheWindowBack() {
     PrivateBus daemon;
-    const QString address = daemon.Start();
-    QVERIFY2(!address.isEmpty(), "no session bus");
+    QString error;
+    QVERIFY2(daemon.Start(&error), qPrintable(error));
+    const QString address = daemon.Address();
     QDBusConnection bus = QDBusConnection::connectToBus(address, "panel");
     QVERIFY(bus.isConnected());
     WatcherStandIn watcher;
