@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "data/clock.h"
 #include "data/database_session.h"
 #include "data/settings_store.h"
@@ -28,17 +29,13 @@
 
 using namespace SettingsStore;
 
+using bench::Check;
+
 namespace {
 
 constexpr int kDrinksPerDay = 8;
 const char* const kOptions[] = {"opt_day", "opt_week", "opt_month", "opt_total"};
 const char* const kViewNames[] = {"day", "week", "month", "total"};
-
-void Check(bool ok, const char* what) {
-    if (ok) return;
-    std::fprintf(stderr, "bench_achievements: %s failed\n", what);
-    std::exit(1);
-}
 
 double Millis(const QElapsedTimer& timer) {
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
@@ -51,22 +48,8 @@ double Median(std::vector<double> times) {
 
 // `years` of drinks ending today, in one transaction.
 int FillLog(int years, const QDate& today) {
-    Check(Session().ExecStatement("BEGIN") == 101, "BEGIN");
-    int rows = 0;
-    for (QDate day = today.addYears(-years).addDays(1); day <= today; day = day.addDays(1)) {
-        const std::string date = FormatDrinkDate(day);
-        for (int i = 0; i < kDrinksPerDay; ++i) {
-            char time[16];
-            std::snprintf(time, sizeof time, "%02d:%02d:00", 8 + i * 2, (i * 17) % 60);
-            const long long size = 100 + (day.dayOfYear() * 7 + i * 53) % 250;
-            Check(Session().ExecStatement("insert into DrinkWaterRecord values(?, ?, ?)",
-                                          {size, date, std::string(time)}) == 101,
-                  "insert");
-            ++rows;
-        }
-    }
-    Check(Session().ExecStatement("COMMIT") == 101, "COMMIT");
-    return rows;
+    return bench::WriteDrinkHistory(today.addYears(-years).addDays(1), today.addDays(1),
+                                    kDrinksPerDay, 100);
 }
 
 // The views as first described: a statistic query for every point and figure.

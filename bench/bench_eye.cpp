@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "data/settings_store.h"
 #include "eye/eye_protect_page.h"
 #include "eye/gamma_backend.h"
@@ -51,15 +52,6 @@ double ProcessCpuMs() {
     getrusage(RUSAGE_SELF, &usage);
     const auto ms = [](const timeval& t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
     return ms(usage.ru_utime) + ms(usage.ru_stime);
-}
-
-double OtherCpuMs(qint64 pid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly)) return -1;
-    const QByteArray text = stat.readAll();
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    const double ticks = fields.value(11).toDouble() + fields.value(12).toDouble();
-    return ticks * 1000.0 / double(sysconf(_SC_CLK_TCK));
 }
 
 // Microseconds per paint of `widget` into an image, median of batches.
@@ -108,7 +100,7 @@ DragCost Drag(CEyeProtectDlg& page, CountingBackend& counter, qint64 serverPid, 
     DragCost cost;
     counter.applies = 0;
     const double cpu0 = ProcessCpuMs();
-    const double server0 = OtherCpuMs(serverPid);
+    const double server0 = bench::ProcessCpuMs(serverPid);
     QElapsedTimer timer;
     timer.start();
     double percent = gauge->Value();
@@ -126,7 +118,7 @@ DragCost Drag(CEyeProtectDlg& page, CountingBackend& counter, qint64 serverPid, 
     cost.seconds = double(timer.nsecsElapsed()) / 1e9;
     cost.applies = counter.applies;
     cost.cpuMs = ProcessCpuMs() - cpu0;
-    cost.serverCpuMs = OtherCpuMs(serverPid) - server0;
+    cost.serverCpuMs = bench::ProcessCpuMs(serverPid) - server0;
     return cost;
 }
 

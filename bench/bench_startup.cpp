@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "tests/support/xvfb_server.h"
 
 // Last: Xlib's macros clash with Qt's names.
@@ -76,16 +77,6 @@ long FieldKb(const QByteArray& text, const char* key) {
     return text.mid(at + qsizetype(qstrlen(key))).trimmed().split(' ').first().toLong();
 }
 
-double CpuMs(qint64 pid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly)) return -1;
-    const QByteArray text = stat.readAll();
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    // utime and stime are fields 14 and 15 of the line, 12 and 13 after the name.
-    const double ticks = fields.value(11).toDouble() + fields.value(12).toDouble();
-    return ticks * 1000.0 / double(sysconf(_SC_CLK_TCK));
-}
-
 // Context switches of every thread: each one is a wake-up.
 long Switches(qint64 pid) {
     long total = 0;
@@ -103,10 +94,10 @@ long Switches(qint64 pid) {
 Rest MeasureRest(qint64 pid) {
     QThread::sleep(2);  // let start-up settle
     Rest rest;
-    const double cpu0 = CpuMs(pid);
+    const double cpu0 = bench::ProcessCpuMs(pid);
     const long switches0 = Switches(pid);
     QThread::sleep(10);
-    rest.cpuMs = CpuMs(pid) - cpu0;
+    rest.cpuMs = bench::ProcessCpuMs(pid) - cpu0;
     rest.wakeups = Switches(pid) - switches0;
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
     if (status.open(QIODevice::ReadOnly)) rest.rssKb = FieldKb(status.readAll(), "VmRSS:");

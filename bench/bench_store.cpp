@@ -13,12 +13,15 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "data/clock.h"
 #include "data/database_session.h"
 #include "data/page_cipher.h"
 #include "data/settings_store.h"
 
 using namespace SettingsStore;
+
+using bench::Check;
 
 namespace {
 
@@ -50,30 +53,9 @@ double MedianMicros(int runs, F&& body) {
     return times[times.size() / 2];
 }
 
-void Check(bool ok, const char* what) {
-    if (ok) return;
-    std::fprintf(stderr, "bench_store: %s failed\n", what);
-    std::exit(1);
-}
-
 // A decade of drinks ending yesterday, in one transaction so the fill takes seconds, not hours.
 int FillLog(const QDate& today) {
-    Check(Session().ExecStatement("BEGIN") == 101, "BEGIN");
-    int rows = 0;
-    for (QDate day = today.addYears(-kYears); day < today; day = day.addDays(1)) {
-        const std::string date = FormatDrinkDate(day);
-        for (int i = 0; i < kDrinksPerDay; ++i) {
-            char time[16];
-            std::snprintf(time, sizeof time, "%02d:%02d:00", 8 + i * 2, (i * 17) % 60);
-            const long long size = 150 + (day.dayOfYear() * 7 + i * 53) % 250;
-            Check(Session().ExecStatement("insert into DrinkWaterRecord values(?, ?, ?)",
-                                          {size, date, std::string(time)}) == 101,
-                  "insert");
-            ++rows;
-        }
-    }
-    Check(Session().ExecStatement("COMMIT") == 101, "COMMIT");
-    return rows;
+    return bench::WriteDrinkHistory(today.addYears(-kYears), today, kDrinksPerDay, 150);
 }
 
 }  // namespace

@@ -1,0 +1,61 @@
+#pragma once
+
+// What the benchmarks share: failing loudly, a long drink history written fast, and the CPU time
+// a process has used.
+
+#include <unistd.h>
+
+#include <QDate>
+#include <QFile>
+#include <QList>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "data/database_session.h"
+#include "data/settings_store.h"
+
+namespace bench {
+
+// A benchmark whose setup fails has nothing to measure: it says what and stops.
+inline void Check(bool ok, const char* what) {
+    if (ok) return;
+    std::fprintf(stderr, "bench: %s failed\n", what);
+    std::exit(1);
+}
+
+// `drinksPerDay` drinks on every day from `first` up to and not including `end`, through the
+// open store's session, in one transaction so that years take seconds. Sizes vary between
+// `smallest` and `smallest` + 249 ml. Returns the rows written.
+inline int WriteDrinkHistory(const QDate& first, const QDate& end, int drinksPerDay, int smallest) {
+    using SettingsStore::Session;
+    Check(Session().ExecStatement("BEGIN") == 101, "BEGIN");
+    int rows = 0;
+    for (QDate day = first; day < end; day = day.addDays(1)) {
+        const std::string date = SettingsStore::FormatDrinkDate(day);
+        for (int i = 0; i < drinksPerDay; ++i) {
+            char time[16];
+            std::snprintf(time, sizeof time, "%02d:%02d:00", 8 + i * 2, (i * 17) % 60);
+            const long long size = smallest + (day.dayOfYear() * 7 + i * 53) % 250;
+            Check(Session().ExecStatement("insert into DrinkWaterRecord values(?, ?, ?)",
+                                          {size, date, std::string(time)}) == 101,
+                  "insert");
+            ++rows;
+        }
+    }
+    Check(Session().ExecStatement("COMMIT") == 101, "COMMIT");
+    return rows;
+}
+
+// User and system CPU time of a process so far, in milliseconds; -1 when it cannot be read.
+inline double ProcessCpuMs(long long pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) return -1;
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    // utime and stime are fields 14 and 15 of the line, 12 and 13 after the name.
+    const double ticks = fields.value(11).toDouble() + fields.value(12).toDouble();
+    return ticks * 1000.0 / double(sysconf(_SC_CLK_TCK));
+}
+
+}  // namespace bench
