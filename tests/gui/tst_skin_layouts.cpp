@@ -1,13 +1,14 @@
 #include <QtTest>
-#include <functional>
 
 #include "tests/gui/skin_fixture.h"
 #include "ui/controls.h"
-#include "ui/layout_model.h"
 
 using namespace ui;
 
 namespace {
+
+// The drink layouts of the embedded package, built as their hosts show them: their controls
+// where the windows expect them. (tst_skin_content checks the pictures of every layout.)
 
 // A layout of the embedded package built as its host shows it.
 class Page : public RecordingWindow {
@@ -30,19 +31,6 @@ class Page : public RecordingWindow {
 const QSize kPopupContent(280, 334);
 const QSize kMainPage(350, 424);
 
-void ForEachImage(const AttributeList& attributes,
-                  const std::function<void(const QString&, const QString&)>& check) {
-    for (const auto& [name, value] : attributes) {
-        if (name.endsWith(QLatin1String("image")) || name == QLatin1String("icon"))
-            check(name, value);
-    }
-}
-
-void ForEachNode(const LayoutNode& node, const std::function<void(const LayoutNode&)>& visit) {
-    visit(node);
-    for (const LayoutNode& child : node.children) ForEachNode(child, visit);
-}
-
 }  // namespace
 
 class TestSkinLayouts : public QObject {
@@ -50,38 +38,6 @@ class TestSkinLayouts : public QObject {
 
   private slots:
     void initTestCase() { SkinPackage::Install(SkinPackage::Embedded()); }
-
-    void everyPictureALayoutNamesIsThere_data() {
-        QTest::addColumn<QString>("layout");
-        for (const QString& name : SkinPackage::Embedded()->EntryNames())
-            if (name.endsWith(QLatin1String(".xml"))) QTest::newRow(qPrintable(name)) << name;
-    }
-
-    // Every image attribute (defaults, window, controls) names a picture of the package that
-    // holds the part it cuts out.
-    void everyPictureALayoutNamesIsThere() {
-        QFETCH(QString, layout);
-        QString error;
-        const auto doc = ParseLayout(SkinPackage::Current().Read(layout), &error);
-        QVERIFY2(doc, qPrintable(error));
-        QStringList faults;
-        const auto check = [&](const QString& attribute, const QString& value) {
-            const SkinImage image = ParseImage(value);
-            const QImage picture = SkinPackage::Current().Image(image.file);
-            if (picture.isNull())
-                faults << QStringLiteral("%1: %2 is not in the package").arg(attribute, image.file);
-            else if (image.source && !picture.rect().contains(*image.source))
-                faults << QStringLiteral("%1: %2 is %3x%4, smaller than its source")
-                              .arg(attribute, image.file)
-                              .arg(picture.width())
-                              .arg(picture.height());
-        };
-        ForEachImage(doc->windowAttributes, check);
-        for (const auto& [tag, defaults] : doc->defaults) ForEachImage(defaults, check);
-        ForEachNode(doc->root,
-                    [&](const LayoutNode& node) { ForEachImage(node.attributes, check); });
-        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1String("; "))));
-    }
 
     void drinkControls_data() {
         QTest::addColumn<QString>("layout");
