@@ -150,11 +150,14 @@ void CFramePopupDlg::Notify(const ui::Notification& msg) {
 void CFramePopupDlg::SlideStep() {
     // The work area is read at every step: a panel that moves meanwhile is followed.
     const QPoint rest = RestingPlace(WorkArea(), ClientRect().size());
-    const int top = ContentGeometry().top();
-    if (top > rest.y()) {
+    const QPoint at = ContentGeometry().topLeft();
+    if (at.y() > rest.y()) {
         // Never past the resting place, whatever the height and the step.
-        MoveContentTo(QPoint(rest.x(), std::max(rest.y(), top - kSlideStepPx)));
+        MoveContentTo(QPoint(rest.x(), std::max(rest.y(), at.y() - kSlideStepPx)));
     } else {
+        // A panel that shrank or moved away meanwhile leaves the frame above or beside its
+        // corner: it ends in the corner all the same.
+        if (at != rest) MoveContentTo(rest);
         KillTimer(titleLabel_, kSlideTimer);
     }
 }
