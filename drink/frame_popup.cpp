@@ -30,15 +30,16 @@ bool RemindersOn(PopupKind kind) {
 void CreateFrame(PopupKind kind, QWidget* owner) {
     if (OpenPopupFrame(kind)) return;
     auto* frame = new CFramePopupDlg(kind);
+    // A reminder comes by itself: it must not take the keys from what the user is typing into;
+    // a click on it makes it active as usual. Set before the native window exists: Qt hands it
+    // to the window manager (a user time of 0) only when it creates that window.
+    if (kind == kDrinkReminderPopup) frame->setAttribute(Qt::WA_ShowWithoutActivating);
     // A tool window on top of the others: out of the task bar, and a reminder must be seen.
     if (!frame->Create(owner, Qt::Tool | Qt::WindowStaysOnTopHint)) {
         frame->OnFinalMessage();
         return;
     }
     ui::KeepOutOfTaskbar(frame);
-    // A reminder comes by itself: it must not take the keys from what the user is typing into;
-    // a click on it makes it active as usual.
-    if (kind == kDrinkReminderPopup) frame->setAttribute(Qt::WA_ShowWithoutActivating);
 }
 
 }  // namespace

@@ -36,14 +36,15 @@ CHaveRelaxPopDlg::TimeOfDay CHaveRelaxPopDlg::TimeOfDayFor(int hour) {
 void RelaxPromptOpen() {
     if (CHaveRelaxPopDlg::Instance() || CHaveRelaxLockDlg::Instance()) return;
     auto* prompt = new CHaveRelaxPopDlg;
-    // A tool window on top of the others: out of the task bar, and a reminder must be seen; it
-    // does not take the keys from what the user is typing into, a click makes it active.
+    // It does not take the keys from what the user is typing into (a click makes it active).
+    // Set before the native window exists: Qt hands it to the window manager only then.
+    prompt->setAttribute(Qt::WA_ShowWithoutActivating);
+    // A tool window on top of the others: out of the task bar, and a reminder must be seen.
     if (!prompt->Create(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint)) {
         prompt->OnFinalMessage();
         return;
     }
     ui::KeepOutOfTaskbar(prompt);
-    prompt->setAttribute(Qt::WA_ShowWithoutActivating);
 }
 
 CHaveRelaxPopDlg::CHaveRelaxPopDlg() {

@@ -40,9 +40,14 @@ void CornerSlide::PlaceBelow(WindowBase& window) {
 
 bool CornerSlide::Step(WindowBase& window) {
     const QPoint rest = RestingPlace(WorkArea(), window.ClientRect().size());
-    const int top = ContentGeometry(window).top();
-    if (top <= rest.y()) return false;
-    MoveContentTo(window, QPoint(rest.x(), std::max(rest.y(), top - kStepPx)));
+    const QPoint at = ContentGeometry(window).topLeft();
+    if (at.y() <= rest.y()) {
+        // A panel that shrank or moved away meanwhile leaves the window above or beside its
+        // corner: it ends in the corner all the same.
+        if (at != rest) MoveContentTo(window, rest);
+        return false;
+    }
+    MoveContentTo(window, QPoint(rest.x(), std::max(rest.y(), at.y() - kStepPx)));
     return true;
 }
 

@@ -20,6 +20,7 @@
 #include "tests/support/xvfb_server.h"
 
 // Last: Xlib defines macros (Bool, Status, None...) that clash with Qt's own names.
+#include <X11/Xatom.h>
 #include "tests/support/crtc_gamma.h"
 
 namespace e2e {
@@ -122,6 +123,15 @@ class Desk {
         return true;
     }
     const char* Failure() const { return failure_.constData(); }
+    // The desktop area left free by panels, as a window manager announces it (_NET_WORKAREA on
+    // the root window, which Qt reads as the screen's available geometry), at any time.
+    void SetWorkArea(const QRect& area) const {
+        const long values[] = {area.x(), area.y(), area.width(), area.height()};
+        XChangeProperty(X(), DefaultRootWindow(X()), XInternAtom(X(), "_NET_WORKAREA", False),
+                        XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(values), 4);
+        XSync(X(), False);
+    }
 
     QByteArray Display() const { return xvfb_.Display(); }
     ::Display* X() const { return x_.get(); }
