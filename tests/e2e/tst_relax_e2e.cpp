@@ -68,6 +68,11 @@ void PublishWorkArea(::Display* x, const QRect& area) {
     XSync(x, False);
 }
 
+bool Viewable(::Display* x, unsigned long window) {
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(x, window, &attributes) != 0 && attributes.map_state == IsViewable;
+}
+
 // Atoms of a window's _NET_WM_STATE: what the window manager is asked for.
 QList<Atom> WmStates(::Display* x, unsigned long window) {
     Atom type = 0;
@@ -251,9 +256,17 @@ void TestRelaxE2e::promptSlidesIntoTheCorner() {
     // Every window's move from here on is reported to the desk's connection.
     XSelectInput(desk.X(), DefaultRootWindow(desk.X()), SubstructureNotifyMask);
     XSync(desk.X(), True);
+    unsigned long typing = 0;  // a window of the test's own the user types into
     if (alreadyRunning) {
         desk.StartProgram();
         QVERIFY(WaitFor([&] { return desk.MainWindow(); }));
+        typing = XCreateSimpleWindow(desk.X(), DefaultRootWindow(desk.X()), 0, 0, 200, 100, 0, 0,
+                                     0xFFFFFFUL);
+        XMapRaised(desk.X(), typing);
+        XSync(desk.X(), False);
+        QTRY_VERIFY_WITH_TIMEOUT(Viewable(desk.X(), typing), kWaitMs);
+        XSetInputFocus(desk.X(), typing, RevertToParent, CurrentTime);
+        XSync(desk.X(), False);
         QVERIFY(AskForBreak(desk));
     } else {
         desk.StartProgram({"--break-now"});
@@ -281,8 +294,19 @@ void TestRelaxE2e::promptSlidesIntoTheCorner() {
         QVERIFY2(rise >= 0 && rise <= 4, qPrintable(QString::number(rise)));
     }
     QCOMPARE(way.last(), rest);
-    QTest::qWait(300);
-    QCOMPARE(WindowOfSize(desk, kPromptSize)->rect.topLeft(), rest);
+
+    // Out of the task bar and on top, and the keys stay where the user was typing.
+    const QList<Atom> states = WmStates(desk.X(), prompt->id);
+    QVERIFY(states.contains(XInternAtom(desk.X(), "_NET_WM_STATE_SKIP_TASKBAR", False)));
+    QVERIFY(states.contains(XInternAtom(desk.X(), "_NET_WM_STATE_ABOVE", False)));
+    if (typing != 0) QCOMPARE(desk.FocusedWindow(), typing);
+    // One prompt at a time: asked again, the one there stays as it is and no other comes.
+    if (alreadyRunning) QVERIFY(AskForBreak(desk));
+    QTest::qWait(500);
+    const QList<WindowInfo> prompts = OtherWindows(desk);
+    QCOMPARE(prompts.size(), 1);
+    QCOMPARE(prompts.first().id, prompt->id);
+    QCOMPARE(prompts.first().rect.topLeft(), rest);
 }
 
 // "我要休息" with full-screen breaks on: a window of the program over each monitor's whole area,
@@ -306,6 +330,10 @@ void TestRelaxE2e::lockCoversEveryScreenAboveFullScreen() {
         QVERIFY(states.contains(XInternAtom(x, "_NET_WM_STATE_FULLSCREEN", False)));
         QVERIFY(states.contains(XInternAtom(x, "_NET_WM_STATE_ABOVE", False)));
     }
+    // No prompt while the lock is open.
+    QVERIFY(AskForBreak(desk));
+    QTest::qWait(500);
+    QCOMPARE(OtherWindows(desk).size(), 2);
     // Nothing of the full-screen window shows through on either monitor; the veil on the other
     // monitor is one even colour.
     const QImage covered = StillGrab(desk, kScreen);
