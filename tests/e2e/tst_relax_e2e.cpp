@@ -351,6 +351,17 @@ void TestRelaxE2e::lockCoversEveryScreenAboveFullScreen() {
     XUngrabPointer(x, CurrentTime);
     XSync(x, False);
 
+    // A monitor unplugged and plugged in again during the break is followed.
+    desk.RunTool("xrandr", {"--delmonitor", "right"});
+    QVERIFY2(WaitFor([&] {
+                 const QList<WindowInfo> left = OtherWindows(desk);
+                 return left.size() == 1 && left.first().rect == kLeftMonitor;
+             }),
+             "the veil stayed over the monitor unplugged");
+    desk.RunTool("xrandr", {"--setmonitor", "right", "1024/271x768/203+1024+0", "none"});
+    QVERIFY2(WaitFor([&] { return LockCoversBothMonitors(desk); }),
+             "no veil over the monitor plugged in");
+
     desk.Click(kBlock.topLeft() + kRelaxOver);
     QVERIFY2(WaitFor([&] { return LockClosed(desk); }), "a window of the lock stayed");
     QTRY_VERIFY_WITH_TIMEOUT(AllPointsAre(desk.Grab(kScreen), kRed, true), kWaitMs);
