@@ -198,6 +198,8 @@ class TestRelaxE2e : public QObject {
     void promptSlidesIntoTheCorner_data();
     void promptSlidesIntoTheCorner();
     void lockCoversEveryScreenAboveFullScreen();
+    void lockStaysAboveItsVeils_data();
+    void lockStaysAboveItsVeils();
     void carouselPagesWithoutWrapping();
     void breakInThePrompt_data();
     void breakInThePrompt();
@@ -366,6 +368,30 @@ void TestRelaxE2e::lockCoversEveryScreenAboveFullScreen() {
     QVERIFY2(WaitFor([&] { return LockClosed(desk); }), "a window of the lock stayed");
     QTRY_VERIFY_WITH_TIMEOUT(AllPointsAre(desk.Grab(kScreen), kRed, true), kWaitMs);
     QCOMPARE(desk.Program().state(), QProcess::Running);
+}
+
+void TestRelaxE2e::lockStaysAboveItsVeils_data() {
+    QTest::addColumn<QStringList>("change");  // xrandr's arguments
+    QTest::addColumn<QRect>("primary");       // the monitor the break shows on afterwards
+    // A projector is usually plugged in as a mirror of the screen.
+    QTest::newRow("a mirror of the primary plugged in")
+        << QStringList{"--setmonitor", "mirror", "1024/271x768/203+0+0", "none"} << kLeftMonitor;
+    // The server then falls back to one monitor over the whole screen, overlapping the other.
+    QTest::newRow("the primary unplugged") << QStringList{"--delmonitor", "left"} << kRightMonitor;
+}
+
+// Monitors that overlap after a change during the break: the break stays on top of the veils,
+// its button still ends it.
+void TestRelaxE2e::lockStaysAboveItsVeils() {
+    QFETCH(QStringList, change);
+    QFETCH(QRect, primary);
+    Desk desk;
+    QVERIFY2(OpenOnTwoMonitors(desk), desk.Failure());
+    QVERIFY(OpenLock(desk));
+    desk.RunTool("xrandr", change);
+    QTest::qWait(1000);  // the program hears of the change and covers the screens again
+    desk.Click(BlockOn(primary).topLeft() + kRelaxOver);
+    QVERIFY2(WaitFor([&] { return LockClosed(desk); }), "结束休息 did not end the break");
 }
 
 // The picture mode is drawn at each break: breaks until both have come (a bounded number). The
