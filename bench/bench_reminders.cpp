@@ -223,9 +223,10 @@ class Bench {
 
     Span Measure(int seconds) {
         const double cpu0 = bench::ProcessCpuMs(Pid());
-        const long switches0 = bench::ContextSwitches(Pid());
+        const bench::Switches switches0 = bench::ThreadSwitches(Pid());
         QThread::sleep(seconds);
-        return {bench::ProcessCpuMs(Pid()) - cpu0, bench::ContextSwitches(Pid()) - switches0};
+        return {bench::ProcessCpuMs(Pid()) - cpu0,
+                bench::WakeupsBetween(switches0, bench::ThreadSwitches(Pid()))};
     }
 
     void Click(const QPoint& p) {

@@ -75,10 +75,10 @@ Rest MeasureRest(qint64 pid) {
     QThread::sleep(2);  // let start-up settle
     Rest rest;
     const double cpu0 = bench::ProcessCpuMs(pid);
-    const long switches0 = bench::ContextSwitches(pid);
+    const bench::Switches switches0 = bench::ThreadSwitches(pid);
     QThread::sleep(10);
     rest.cpuMs = bench::ProcessCpuMs(pid) - cpu0;
-    rest.wakeups = bench::ContextSwitches(pid) - switches0;
+    rest.wakeups = bench::WakeupsBetween(switches0, bench::ThreadSwitches(pid));
     const bench::Memory memory = bench::ProcessMemory(pid);
     rest.rssKb = memory.rssKb;
     rest.pssKb = memory.pssKb;

@@ -11,6 +11,7 @@
 #include <QList>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
 
 #include "data/database_session.h"
@@ -66,16 +67,29 @@ inline long FieldKb(const QByteArray& text, const char* key) {
     return text.mid(at + qsizetype(qstrlen(key))).trimmed().split(' ').first().toLong();
 }
 
-// Context switches of every thread of a process so far: each one is a wake-up.
-inline long ContextSwitches(long long pid) {
-    long total = 0;
+// Context switches of each thread of a process so far, by thread id: each one is a wake-up.
+using Switches = std::map<QString, long>;
+inline Switches ThreadSwitches(long long pid) {
+    Switches switches;
     const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
     for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         QFile status(tasks.filePath(task + QStringLiteral("/status")));
         if (!status.open(QIODevice::ReadOnly)) continue;
         const QByteArray text = status.readAll();
-        total += FieldKb(text, "voluntary_ctxt_switches:") +
-                 FieldKb(text, "nonvoluntary_ctxt_switches:");
+        switches[task] = FieldKb(text, "voluntary_ctxt_switches:") +
+                         FieldKb(text, "nonvoluntary_ctxt_switches:");
+    }
+    return switches;
+}
+
+// The wake-ups from `before` to `after`, thread by thread. A thread that ended meanwhile (a pool
+// thread whose idle time ran out) is left out: its count can no longer be read, and taking its
+// earlier count off the total would hide the others' wake-ups.
+inline long WakeupsBetween(const Switches& before, const Switches& after) {
+    long total = 0;
+    for (const auto& [task, count] : after) {
+        const auto earlier = before.find(task);
+        total += count - (earlier == before.end() ? 0 : earlier->second);
     }
     return total;
 }
