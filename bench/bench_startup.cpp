@@ -71,38 +71,17 @@ struct Rest {
     long wakeups = 0;
 };
 
-long FieldKb(const QByteArray& text, const char* key) {
-    const qsizetype at = text.indexOf(key);
-    if (at < 0) return -1;
-    return text.mid(at + qsizetype(qstrlen(key))).trimmed().split(' ').first().toLong();
-}
-
-// Context switches of every thread: each one is a wake-up.
-long Switches(qint64 pid) {
-    long total = 0;
-    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
-    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile status(tasks.filePath(task + QStringLiteral("/status")));
-        if (!status.open(QIODevice::ReadOnly)) continue;
-        const QByteArray text = status.readAll();
-        total += FieldKb(text, "voluntary_ctxt_switches:") +
-                 FieldKb(text, "nonvoluntary_ctxt_switches:");
-    }
-    return total;
-}
-
 Rest MeasureRest(qint64 pid) {
     QThread::sleep(2);  // let start-up settle
     Rest rest;
     const double cpu0 = bench::ProcessCpuMs(pid);
-    const long switches0 = Switches(pid);
+    const bench::Switches switches0 = bench::ThreadSwitches(pid);
     QThread::sleep(10);
     rest.cpuMs = bench::ProcessCpuMs(pid) - cpu0;
-    rest.wakeups = Switches(pid) - switches0;
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (status.open(QIODevice::ReadOnly)) rest.rssKb = FieldKb(status.readAll(), "VmRSS:");
-    QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
-    if (rollup.open(QIODevice::ReadOnly)) rest.pssKb = FieldKb(rollup.readAll(), "Pss:");
+    rest.wakeups = bench::WakeupsBetween(switches0, bench::ThreadSwitches(pid));
+    const bench::Memory memory = bench::ProcessMemory(pid);
+    rest.rssKb = memory.rssKb;
+    rest.pssKb = memory.pssKb;
     return rest;
 }
 

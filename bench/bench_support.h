@@ -1,15 +1,17 @@
 #pragma once
 
-// What the benchmarks share: failing loudly, a long drink history written fast, and the CPU time
-// a process has used.
+// What the benchmarks share: failing loudly, a long drink history written fast, and what a process
+// has used: CPU time, wake-ups and memory.
 
 #include <unistd.h>
 
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QList>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
 
 #include "data/database_session.h"
@@ -56,6 +58,54 @@ inline double ProcessCpuMs(long long pid) {
     // utime and stime are fields 14 and 15 of the line, 12 and 13 after the name.
     const double ticks = fields.value(11).toDouble() + fields.value(12).toDouble();
     return ticks * 1000.0 / double(sysconf(_SC_CLK_TCK));
+}
+
+// The number after `key` in a /proc status-like text (kB for memory); -1 when it is missing.
+inline long FieldKb(const QByteArray& text, const char* key) {
+    const qsizetype at = text.indexOf(key);
+    if (at < 0) return -1;
+    return text.mid(at + qsizetype(qstrlen(key))).trimmed().split(' ').first().toLong();
+}
+
+// Context switches of each thread of a process so far, by thread id: each one is a wake-up.
+using Switches = std::map<QString, long>;
+inline Switches ThreadSwitches(long long pid) {
+    Switches switches;
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile status(tasks.filePath(task + QStringLiteral("/status")));
+        if (!status.open(QIODevice::ReadOnly)) continue;
+        const QByteArray text = status.readAll();
+        switches[task] = FieldKb(text, "voluntary_ctxt_switches:") +
+                         FieldKb(text, "nonvoluntary_ctxt_switches:");
+    }
+    return switches;
+}
+
+// The wake-ups from `before` to `after`, thread by thread. A thread that ended meanwhile (a pool
+// thread whose idle time ran out) is left out: its count can no longer be read, and taking its
+// earlier count off the total would hide the others' wake-ups.
+inline long WakeupsBetween(const Switches& before, const Switches& after) {
+    long total = 0;
+    for (const auto& [task, count] : after) {
+        const auto earlier = before.find(task);
+        total += count - (earlier == before.end() ? 0 : earlier->second);
+    }
+    return total;
+}
+
+struct Memory {
+    long rssKb = -1, pssKb = -1;
+};
+
+// Resident and proportional set size of a process now.
+inline Memory ProcessMemory(long long pid) {
+    Memory memory;
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (status.open(QIODevice::ReadOnly)) memory.rssKb = FieldKb(status.readAll(), "VmRSS:");
+    QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
+    if (rollup.open(QIODevice::ReadOnly)) memory.pssKb = FieldKb(rollup.readAll(), "Pss:");
+    return memory;
 }
 
 }  // namespace bench

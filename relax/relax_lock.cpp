@@ -195,13 +195,17 @@ void CHaveRelaxLockDlg::CoverScreens() {
     for (QScreen* screen : QGuiApplication::screens()) {
         connect(screen, &QScreen::geometryChanged, this, &CHaveRelaxLockDlg::CoverScreens,
                 Qt::UniqueConnection);
-        if (screen == primary) continue;
+        // A mirror of the primary screen shows the break already.
+        if (screen == primary || primary->geometry().contains(screen->geometry())) continue;
         auto veil = std::make_unique<Veil>();
         veil->winId();  // the window exists before it is shown
         ui::KeepOutOfTaskbar(veil.get());
         CoverScreen(*veil, screen);
         veils_.push_back(std::move(veil));
     }
+    // Screens may overlap (the desktop's fallback monitor over all of them): the break stays
+    // above the veils, where its buttons can be reached.
+    raise();
 }
 
 void CHaveRelaxLockDlg::OnFinalMessage() {
