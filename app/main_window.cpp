@@ -106,8 +106,13 @@ CMainDlg::~CMainDlg() {
 ui::Control* CMainDlg::CreateControl(const QString& tag) {
     for (std::size_t i = 0; i < kPages.size(); ++i) {
         if (tag != QLatin1String(kPages[i].tag)) continue;
-        if (!pages_[i]) pages_[i] = CreatePage(i);
-        return CWndUI::CreateHost(pages_[i]);
+        // Each page is built when it is first shown: opening the window builds none of them.
+        auto* host = new CWndUI;
+        host->SetPageMaker([this, i]() -> QWidget* {
+            if (!pages_[i]) pages_[i] = CreatePage(i);
+            return pages_[i];
+        });
+        return host;
     }
     return nullptr;
 }

@@ -1,6 +1,9 @@
 #include "ui/wnd_host.h"
 
 #include <QEvent>
+#include <utility>
+
+#include "ui/window_base.h"
 
 CWndUI::CWndUI(QWidget* parent) : ui::Control(parent) {}
 CWndUI::~CWndUI() = default;
@@ -20,6 +23,11 @@ bool CWndUI::Attach(QWidget* page) {
     }
     SyncVisibility();
     return true;
+}
+
+void CWndUI::SetPageMaker(std::function<QWidget*()> make) {
+    maker_ = std::move(make);
+    SyncVisibility();
 }
 
 void* CWndUI::GetInterface(const QString& name) {
@@ -65,8 +73,18 @@ void CWndUI::setVisible(bool visible) {
 }
 
 void CWndUI::SyncVisibility() {
-    if (!page_) return;
     const bool shown = parentWidget() && IsVisibleInWindow();
+    // Not while the window is still being built: the layout's own visibility of the host comes
+    // after the host is placed in it.
+    if (!page_ && shown && maker_ && Window() && Window()->IsCreated()) {
+        // Once: the maker goes before it runs, so nothing it does can call it again.
+        const auto make = std::exchange(maker_, nullptr);
+        if (QWidget* page = make()) {
+            page_ = page;
+            page->setGeometry(TargetRect(geometry()));
+        }
+    }
+    if (!page_) return;
     if (shown) {
         page_->raise();
         page_->showNormal();

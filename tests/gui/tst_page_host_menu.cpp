@@ -16,6 +16,7 @@ const QByteArray kLayout = R"(<Window size="300,200">
       <Page name="shown"/>
       <Page name="hidden" visible="false"/>
       <WindowPage name="windowpage"/>
+      <LazyPage name="lazy" visible="false"/>
     </Container>
     <Control name="rest"/>
   </VerticalLayout>
@@ -46,6 +47,14 @@ class HostWindow : public RecordingWindow {
   public:
     HostWindow() : RecordingWindow("hosts.xml") {}
     Control* CreateControl(const QString& tag) override {
+        if (tag == "LazyPage") {
+            auto* host = new CWndUI;
+            host->SetPageMaker([this] {
+                ++lazyMade;
+                return new QWidget(this);
+            });
+            return host;
+        }
         if (tag == "WindowPage") {
             windowPage.CreateChild(this);
             return CWndUI::CreateHost(&windowPage);
@@ -58,6 +67,7 @@ class HostWindow : public RecordingWindow {
     }
     QList<QWidget*> pages;
     VisibilityPage windowPage;
+    int lazyMade = 0;
 };
 
 class EventCounter : public QObject {
@@ -81,6 +91,7 @@ class TestPageHostMenu : public QObject {
     void hostVisibilityRules();
     void pagePlacement();
     void pageHearsWhatTheUserSees();
+    void pageMadeWhenFirstShown();
     void interfaceQuery();
     void attachNothing();
     void missingMenuShowsNothing();
@@ -165,6 +176,27 @@ void TestPageHostMenu::pageHearsWhatTheUserSees() {
     w.hide();  // the whole window to the tray
     w.show();
     QCOMPARE(seen, QList<bool>({true, false, true, false, true}));
+}
+
+// A page with a maker is built the first time its host is shown, once, and not while the window
+// is built (when the layout has not yet said the host is hidden).
+void TestPageHostMenu::pageMadeWhenFirstShown() {
+    HostWindow w;
+    QVERIFY(w.Create(nullptr));
+    w.show();
+    auto* host = qobject_cast<CWndUI*>(w.FindControl("lazy"));
+    QCOMPARE(w.lazyMade, 0);
+    QVERIFY(!host->HostedWindow());
+    w.FindControl("box")->setVisible(false);
+    host->setVisible(true);  // its container is hidden: still nothing to show
+    QCOMPARE(w.lazyMade, 0);
+    w.FindControl("box")->setVisible(true);
+    QCOMPARE(w.lazyMade, 1);
+    QVERIFY(host->HostedWindow() && host->HostedWindow()->isVisible());
+    QCOMPARE(host->HostedWindow()->geometry(), host->geometry());
+    host->setVisible(false);
+    host->setVisible(true);
+    QCOMPARE(w.lazyMade, 1);
 }
 
 void TestPageHostMenu::interfaceQuery() {

@@ -349,6 +349,7 @@ void TestRelaxWindows::settingsPage() {
     SetCountDownSecond(7);
     main_->show();
     main_->ShowPage("btn_haverelax_set");
+    QCoreApplication::processEvents();  // a page is built when first shown
     CHaveRelaxDlg* page = MainPage();
     QTRY_VERIFY(Find(page, "check_remind_ontime"));
     QVERIFY(page->IsRefreshing());
@@ -400,6 +401,7 @@ void TestRelaxWindows::settingsPage() {
 void TestRelaxWindows::settingsPagesFollowEachOther() {
     main_->show();
     main_->ShowPage("btn_haverelax_set");
+    QCoreApplication::processEvents();  // a page is built when first shown
     RelaxSettingsPopupOpen(nullptr);
     CFramePopupDlg* frame = nullptr;
     QTRY_VERIFY((frame = OpenPopupFrame(kRelaxSettingsPopup)) &&
