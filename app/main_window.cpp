@@ -156,19 +156,18 @@ QWidget* CMainDlg::Page(const QString& hostName) const {
 }
 
 void CMainDlg::InitControls() {
-    const auto find = [this](const char* name) { return FindControl(QString::fromLatin1(name)); };
-    c_.btnBack = find("btn_back");
-    c_.btnAchievement = find("btn_achievement");
-    c_.btnDrinkWaterSet = find("btn_drinkwater_set");
-    c_.btnEyeProtectSet = find("btn_eyeprotect_set");
-    c_.btnHaveRelaxSet = find("btn_haverelax_set");
-    c_.containerTitle = find("container_title");
-    c_.containerBack = find("container_back");
-    c_.labelBack = find("label_back");
-    for (std::size_t i = 0; i < kPages.size(); ++i) c_.pageHosts[i] = find(kPages[i].host);
-    c_.containerDrinkWater = find("container_drink_water");
-    c_.containerRelax = find("container_relax");
-    c_.containerEyeProtect = find("container_eye_protect");
+    c_.btnBack = Find("btn_back");
+    c_.btnAchievement = Find("btn_achievement");
+    c_.btnDrinkWaterSet = Find("btn_drinkwater_set");
+    c_.btnEyeProtectSet = Find("btn_eyeprotect_set");
+    c_.btnHaveRelaxSet = Find("btn_haverelax_set");
+    c_.containerTitle = Find("container_title");
+    c_.containerBack = Find("container_back");
+    c_.labelBack = Find("label_back");
+    for (std::size_t i = 0; i < kPages.size(); ++i) c_.pageHosts[i] = Find(kPages[i].host);
+    c_.containerDrinkWater = Find("container_drink_water");
+    c_.containerRelax = Find("container_relax");
+    c_.containerEyeProtect = Find("container_eye_protect");
 
     // Tile hover follows the pointer over every control of the window.
     setMouseTracking(true);

@@ -16,24 +16,22 @@ ui::Control* CDrinkWaterAchieveDlg::CreateControl(const QString& tag) {
 }
 
 void CDrinkWaterAchieveDlg::BindControls() {
-    const auto find = [this](const char* name) { return FindControl(QString::fromLatin1(name)); };
-    const auto option = [&find](const char* name) { return qobject_cast<ui::Option*>(find(name)); };
-    c_.reportLine = qobject_cast<CReportLineUI*>(find("report_line"));
-    c_.progressPercent = qobject_cast<ui::CircleProgress*>(find("progress_percent"));
-    c_.labelDrinkDay = find("label_drink_day");
-    c_.labelTotalDay = find("label_total_day");
-    c_.labelCurrentDate = find("label_current_date");
-    c_.labelReachNot = find("label_reach_not");
-    c_.labelReachYet = find("label_reach_yet");
-    c_.labelCurrentDrink = find("label_current_drink");
-    c_.labelAmountText = find("label_amount_text");
-    c_.labelAmount = find("label_amount");
-    c_.labelAverageText = find("label_average_text");
-    c_.labelAverage = find("label_average");
-    c_.optDay = option("opt_day");
-    c_.optWeek = option("opt_week");
-    c_.optMonth = option("opt_month");
-    c_.optTotal = option("opt_total");
+    c_.reportLine = Find<CReportLineUI>("report_line");
+    c_.progressPercent = Find<ui::CircleProgress>("progress_percent");
+    c_.labelDrinkDay = Find("label_drink_day");
+    c_.labelTotalDay = Find("label_total_day");
+    c_.labelCurrentDate = Find("label_current_date");
+    c_.labelReachNot = Find("label_reach_not");
+    c_.labelReachYet = Find("label_reach_yet");
+    c_.labelCurrentDrink = Find("label_current_drink");
+    c_.labelAmountText = Find("label_amount_text");
+    c_.labelAmount = Find("label_amount");
+    c_.labelAverageText = Find("label_average_text");
+    c_.labelAverage = Find("label_average");
+    c_.optDay = Find<ui::Option>("opt_day");
+    c_.optWeek = Find<ui::Option>("opt_week");
+    c_.optMonth = Find<ui::Option>("opt_month");
+    c_.optTotal = Find<ui::Option>("opt_total");
     if (!c_.reportLine || !c_.progressPercent || !c_.optTotal)
         qCWarning(lcDrink) << LayoutFile() << "lacks the chart, the ring or the total option";
 }

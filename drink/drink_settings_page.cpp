@@ -16,17 +16,14 @@ constexpr int kRefreshMs = 100;
 void CDrinkWaterDlg::Notify(const ui::Notification& msg) {
     const QString sender = msg.SenderName();
     if (msg.type == QLatin1String("windowinit")) {
-        const auto find = [this](const char* name) {
-            return FindControl(QString::fromLatin1(name));
-        };
-        c_.remind = qobject_cast<ui::CheckBox*>(find("check_remind_ontime_drk"));
-        c_.drinkSound = qobject_cast<ui::CheckBox*>(find("check_drink_sound"));
-        c_.remindSound = qobject_cast<ui::CheckBox*>(find("check_remind_sound_drk"));
-        c_.targetDay = qobject_cast<ui::Edit*>(find("edit_target_day"));
-        c_.targetOnce = qobject_cast<ui::Edit*>(find("edit_target_once"));
-        c_.hour = qobject_cast<ui::Combo*>(find("combo_remind_hour_drk"));
-        c_.minute = qobject_cast<ui::Combo*>(find("combo_remind_minute_drk"));
-        c_.nextTime = find("label_remind_time_drk");
+        c_.remind = Find<ui::CheckBox>("check_remind_ontime_drk");
+        c_.drinkSound = Find<ui::CheckBox>("check_drink_sound");
+        c_.remindSound = Find<ui::CheckBox>("check_remind_sound_drk");
+        c_.targetDay = Find<ui::Edit>("edit_target_day");
+        c_.targetOnce = Find<ui::Edit>("edit_target_once");
+        c_.hour = Find<ui::Combo>("combo_remind_hour_drk");
+        c_.minute = Find<ui::Combo>("combo_remind_minute_drk");
+        c_.nextTime = Find("label_remind_time_drk");
         if (!c_.remind || !c_.targetDay || !c_.targetOnce || !c_.hour || !c_.minute || !c_.nextTime)
             qCWarning(lcDrink) << LayoutFile() << "lacks controls the drink settings need";
         LoadControls(true);

@@ -24,18 +24,15 @@ const std::array<const char*, 4> CDrinkWaterShowDlg::kDrinkTips = {
 
 void CDrinkWaterShowDlg::Notify(const ui::Notification& msg) {
     if (msg.type == QLatin1String("windowinit")) {
-        const auto find = [this](const char* name) {
-            return FindControl(QString::fromLatin1(name));
-        };
-        c_.targetTips = find("label_target_tips");
-        c_.drinkSize = find("label_drink_size");
-        c_.amount = qobject_cast<ui::Edit*>(find("edit_target_once"));
-        c_.gif = qobject_cast<ui::GifAnim*>(find("gif_drink"));
-        c_.buttons = find("container_drink_button");
-        c_.over = find("container_drink_over");
-        c_.second = find("label_second");
-        c_.message = find("label_message");
-        c_.drinkButton = find("btn_drink_imm");
+        c_.targetTips = Find("label_target_tips");
+        c_.drinkSize = Find("label_drink_size");
+        c_.amount = Find<ui::Edit>("edit_target_once");
+        c_.gif = Find<ui::GifAnim>("gif_drink");
+        c_.buttons = Find("container_drink_button");
+        c_.over = Find("container_drink_over");
+        c_.second = Find("label_second");
+        c_.message = Find("label_message");
+        c_.drinkButton = Find("btn_drink_imm");
         if (!c_.amount || !c_.buttons || !c_.over || !c_.second)
             qCWarning(lcDrink) << LayoutFile() << "lacks controls the drink panel needs";
         initialized_ = true;

@@ -95,15 +95,12 @@ bool CHaveRelaxLockDlg::IsFinished() const {
 void CHaveRelaxLockDlg::Notify(const ui::Notification& msg) {
     const QString sender = msg.SenderName();
     if (msg.type == QLatin1String("windowinit")) {
-        const auto find = [this](const char* name) {
-            return FindControl(QString::fromLatin1(name));
-        };
-        c_.relax = find("hori_relax");
-        c_.end = find("hori_end");
-        c_.motto = find("label_group");
-        c_.group = find("hori_group");
-        c_.tabs = find("tab_group");
-        c_.time = find("label_relax_time");
+        c_.relax = Find("hori_relax");
+        c_.end = Find("hori_end");
+        c_.motto = Find("label_group");
+        c_.group = Find("hori_group");
+        c_.tabs = Find("tab_group");
+        c_.time = Find("label_relax_time");
         if (!c_.relax || !c_.end || !c_.tabs || !c_.time)
             qCWarning(lcRelax) << LayoutFile() << "lacks controls the relax lock needs";
         SetTimer(c_.tabs, kBreakTimer, kSecondMs);

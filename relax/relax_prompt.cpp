@@ -66,23 +66,20 @@ bool CHaveRelaxPopDlg::IsSliding() const {
 void CHaveRelaxPopDlg::Notify(const ui::Notification& msg) {
     const QString sender = msg.SenderName();
     if (msg.type == QLatin1String("windowinit")) {
-        const auto find = [this](const char* name) {
-            return FindControl(QString::fromLatin1(name));
-        };
-        c_.tips = find("label_tips");
-        c_.countdown = find("label_countdown");
-        c_.relaxStart = find("label_relax_start");
-        c_.relaxTime = find("label_relax_time");
-        c_.relaxStop = find("label_relax_stop");
-        c_.yes = find("btn_relax_yes");
-        c_.no = find("btn_relax_no");
-        c_.stop = find("btn_relax_stop");
+        c_.tips = Find("label_tips");
+        c_.countdown = Find("label_countdown");
+        c_.relaxStart = Find("label_relax_start");
+        c_.relaxTime = Find("label_relax_time");
+        c_.relaxStop = Find("label_relax_stop");
+        c_.yes = Find("btn_relax_yes");
+        c_.no = Find("btn_relax_no");
+        c_.stop = Find("btn_relax_stop");
         if (!c_.tips || !c_.countdown || !c_.relaxTime || !c_.stop)
             qCWarning(lcRelax) << LayoutFile() << "lacks controls the relax prompt needs";
         // The picture and sentence of the hour it opens in; it keeps them however long it stays.
         const TimeOfDay now = TimeOfDayFor(Clock::Current().Now().time().hour());
         for (const char* picture : kPictures)
-            if (ui::Control* label = find(picture))
+            if (ui::Control* label = Find(picture))
                 label->setVisible(QLatin1String(picture) == QLatin1String(now.picture));
         if (c_.tips) c_.tips->SetText(QString::fromUtf8(now.sentence));
         ui::SetControlInt(c_.countdown, SettingsStore::GetCountDownSecond());

@@ -18,18 +18,15 @@ constexpr int kRefreshMs = 100;
 void CHaveRelaxDlg::Notify(const ui::Notification& msg) {
     const QString sender = msg.SenderName();
     if (msg.type == QLatin1String("windowinit")) {
-        const auto find = [this](const char* name) {
-            return FindControl(QString::fromLatin1(name));
-        };
-        c_.remind = qobject_cast<ui::CheckBox*>(find("check_remind_ontime"));
-        c_.fullScreenCaption = find("label_remind_fullscreen");
-        c_.fullScreen = qobject_cast<ui::CheckBox*>(find("check_remind_fullscreen"));
-        c_.sound = qobject_cast<ui::CheckBox*>(find("check_remind_sound"));
-        c_.countdown = qobject_cast<ui::Combo*>(find("combo_countdown"));
-        c_.relaxMinute = qobject_cast<ui::Combo*>(find("combo_relax_minute"));
-        c_.hour = qobject_cast<ui::Combo*>(find("combo_remind_hour"));
-        c_.minute = qobject_cast<ui::Combo*>(find("combo_remind_minute"));
-        c_.nextTime = find("label_remind_time");
+        c_.remind = Find<ui::CheckBox>("check_remind_ontime");
+        c_.fullScreenCaption = Find("label_remind_fullscreen");
+        c_.fullScreen = Find<ui::CheckBox>("check_remind_fullscreen");
+        c_.sound = Find<ui::CheckBox>("check_remind_sound");
+        c_.countdown = Find<ui::Combo>("combo_countdown");
+        c_.relaxMinute = Find<ui::Combo>("combo_relax_minute");
+        c_.hour = Find<ui::Combo>("combo_remind_hour");
+        c_.minute = Find<ui::Combo>("combo_remind_minute");
+        c_.nextTime = Find("label_remind_time");
         if (!c_.remind || !c_.fullScreen || !c_.countdown || !c_.relaxMinute || !c_.hour ||
             !c_.minute || !c_.nextTime)
             qCWarning(lcRelax) << LayoutFile() << "lacks controls the relax settings need";

@@ -77,6 +77,12 @@ class WindowBase : public QWidget {
 
     Control* Root() const { return root_; }
     Control* FindControl(const QString& name) const;
+    // A control of the layout by its name, as the type a window binds it as; nullptr when the
+    // layout has no such control or it is of another kind.
+    template <typename T = Control>
+    T* Find(const char* name) const {
+        return qobject_cast<T*>(FindControl(QString::fromLatin1(name)));
+    }
     // The deepest visible control under a point of the client area; nullptr for none.
     Control* FindControlAt(const QPoint& clientPoint) const;
     // The client area: the window less its drop shadow margins.
