@@ -182,6 +182,16 @@ void SoftShadow(QPainter& p, const QPainterPath& shape, const QColor& color, QPo
 
 // A teardrop: round end around `centre`, point `length` away towards `angle` (degrees, 0 = up,
 // clockwise). Turned on its side it reads as a leaf, upright as a drop of water.
+QPainterPath CupBowl(qreal left, qreal right, qreal rim, qreal depth, qreal shoulder, qreal inset) {
+    QPainterPath cup;
+    cup.moveTo(left, rim);
+    cup.lineTo(right, rim);
+    cup.cubicTo(right, rim + shoulder, right - inset, rim + depth, (left + right) / 2, rim + depth);
+    cup.cubicTo(left + inset, rim + depth, left, rim + shoulder, left, rim);
+    cup.closeSubpath();
+    return cup;
+}
+
 QPainterPath Teardrop(QPointF centre, qreal radius, qreal length, qreal angle, qreal belly) {
     QPainterPath local;
     local.moveTo(0, -length);

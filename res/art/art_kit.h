@@ -96,6 +96,9 @@ void BoxBlur(QImage& image, int radius);
 // A blurred copy of the shape underneath it, in the painter's current coordinates.
 void SoftShadow(QPainter& p, const QPainterPath& shape, const QColor& color, QPointF offset,
                 int blur);
+// A cup's bowl: flat along the rim from `left` to `right`, rounding down to its foot `depth`
+// below; `shoulder` is how far down the sides stay upright, `inset` how far in the foot curves.
+QPainterPath CupBowl(qreal left, qreal right, qreal rim, qreal depth, qreal shoulder, qreal inset);
 // A teardrop: round end around `centre`, point `length` away towards `angle` (degrees, 0 = up,
 // clockwise). Turned on its side it reads as a leaf, upright as a drop of water.
 QPainterPath Teardrop(QPointF centre, qreal radius, qreal length, qreal angle, qreal belly = 0.55);

@@ -880,12 +880,7 @@ QImage DrawMorning() {
         const qreal rim = 86;
         QPainterPath handle =
             Circle(QPointF(right + 1, 100), 8.5).subtracted(Circle(QPointF(right + 1, 100), 4.5));
-        QPainterPath cup;
-        cup.moveTo(left, rim);
-        cup.lineTo(right, rim);
-        cup.cubicTo(right, rim + 16, right - 6, rim + 30, (left + right) / 2, rim + 30);
-        cup.cubicTo(left + 6, rim + 30, left, rim + 16, left, rim);
-        cup.closeSubpath();
+        const QPainterPath cup = CupBowl(left, right, rim, 30, 16, 6);
         const QPainterPath body = cup.united(handle);
         SoftShadow(p, body, WithAlpha(kOrangeDeep, 0.35), QPointF(0, 2), 3);
         FillPath(p, body, Vertical(rim, rim + 30, kWhite, Hex(0xFFF1DF)));

@@ -335,12 +335,7 @@ void RelaxIllustration(QPainter& p) {
     QPainterPath hole;
     hole.addEllipse(QPointF(right + 1, 129), 5.5, 5.2);
     handle = handle.subtracted(hole);
-    QPainterPath cup;
-    cup.moveTo(left, rim);
-    cup.lineTo(right, rim);
-    cup.cubicTo(right, rim + 22, right - 8, rim + 40, (left + right) / 2, rim + 40);
-    cup.cubicTo(left + 8, rim + 40, left, rim + 22, left, rim);
-    cup.closeSubpath();
+    const QPainterPath cup = CupBowl(left, right, rim, 40, 22, 8);
     const QPainterPath body = cup.united(handle);
     SoftShadow(p, body, WithAlpha(kOrangeDeep, 0.40), QPointF(0, 3), 3);
     FillPath(p, body, Vertical(rim, rim + 40, kWhite, Hex(0xFFF1DF)));
