@@ -1,13 +1,9 @@
 #include "app/confirm_exit.h"
 
-void CConfirmExitDlg::Notify(const ui::Notification& msg) {
-    if (msg.type != QLatin1String("click")) return;
-    const QString sender = msg.SenderName();
-    if (sender == QLatin1String("btn_yes")) {
-        Close(kConfirmExitYes);
-    } else if (sender == QLatin1String("btn_no") || sender == QLatin1String("btn_wnd_close")) {
-        Close(kConfirmExitNo);
-    }
+void CConfirmExitDlg::OnInit() {
+    OnClick("btn_yes", [this] { Close(kConfirmExitYes); });
+    OnClick("btn_no", [this] { Close(kConfirmExitNo); });
+    OnClick("btn_wnd_close", [this] { Close(kConfirmExitNo); });
 }
 
 int ConfirmExit(QWidget* owner) {

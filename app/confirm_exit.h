@@ -10,9 +10,9 @@ class CConfirmExitDlg : public ui::WindowBase {
     Q_OBJECT
   public:
     QString LayoutFile() const override { return QStringLiteral("ConfirmExit.xml"); }
-    void Notify(const ui::Notification& msg) override;
-    // Menus of other windows are not this dialog's business.
-    void OnMenuClick(const QString&) override {}
+
+  protected:
+    void OnInit() override;
 };
 
 // Asks modally, owned by `owner` (which may be hidden): kConfirmExitYes to quit, kConfirmExitNo

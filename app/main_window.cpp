@@ -93,6 +93,19 @@ ui::Control* NewPendingPage(QWidget* window) {
 
 CMainDlg::CMainDlg() {
     TheMainWindow = this;
+    // A reminder whose popup is still open is not queued: this one is simply lost. The period
+    // goes on either way.
+    connect(&relaxTimer_, &QTimer::timeout, this, [] {
+        RelaxPromptOpen();
+        Reminders::ComputeNextRelaxDue();
+    });
+    connect(&drinkTimer_, &QTimer::timeout, this, [] {
+        DrinkPopupOpen();
+        Reminders::ComputeNextDrinkDue();
+    });
+    // The drink-now page asks to be left once a drink is done or declined.
+    connect(&drinkNowPage_, &CDrinkWaterShowDlg::DismissRequested, this,
+            [this] { ShowPage(QStringLiteral("btn_back")); });
     // The relax settings frame carries the relax feature's page.
     CFramePopupDlg::SetRelaxSettingsContent([] { return std::make_unique<CHaveRelaxDlg>(); });
 }
@@ -156,7 +169,6 @@ QWidget* CMainDlg::Page(const QString& hostName) const {
 }
 
 void CMainDlg::InitControls() {
-    c_.btnBack = Find("btn_back");
     c_.btnAchievement = Find("btn_achievement");
     c_.btnDrinkWaterSet = Find("btn_drinkwater_set");
     c_.btnEyeProtectSet = Find("btn_eyeprotect_set");
@@ -179,39 +191,26 @@ void CMainDlg::InitControls() {
     }
 }
 
-void CMainDlg::Notify(const ui::Notification& msg) {
-    if (msg.type == QLatin1String("windowinit")) {
-        InitControls();
-        RearmRelaxTimer();
-        RearmDrinkTimer();
-        if (!tray_) {
-            tray_ = new TrayIcon(this);
-            connect(tray_, &TrayIcon::AvailabilityChanged, this, &CMainDlg::SetTrayAvailable);
-        }
-        tray_->Show();
-        SetTrayAvailable(tray_->IsAvailable());
-        return;
+void CMainDlg::OnInit() {
+    InitControls();
+    for (const Route& route : kClickRoutes) {
+        const QString page = QString::fromLatin1(route.page);
+        OnClick(route.from, [this, page] { ShowPage(page); });
     }
-    if (msg.type == QLatin1String("timer")) {
-        OnReminderTick(static_cast<int>(msg.wParam));
-        return;
+    OnClick("btn_main_menu", [this] { OpenTitleMenu(); });
+    OnClick("btn_show_min", [this] { OnSystemCommand(ui::SystemCommand::Minimize); });
+    OnClick("btn_wnd_close", [this] { CloseToTray(); });
+    RearmRelaxTimer();
+    RearmDrinkTimer();
+    if (!tray_) {
+        tray_ = new TrayIcon;
+        connect(tray_, &TrayIcon::AvailabilityChanged, this, &CMainDlg::SetTrayAvailable);
+        connect(tray_, &TrayIcon::ShowRequested, this, &CMainDlg::ShowWithFocus);
+        connect(tray_, &TrayIcon::MenuRequested, this, [this] { OpenTrayMenu(QCursor::pos()); });
+        connect(tray_, &TrayIcon::MenuItemChosen, this, &CMainDlg::OnMenuCommand);
     }
-    if (msg.type != QLatin1String("click")) return;
-    const QString sender = msg.SenderName();
-    if (sender == QLatin1String("btn_main_menu")) {
-        OpenTitleMenu();
-    } else if (sender == QLatin1String("btn_show_min")) {
-        OnSystemCommand(ui::SystemCommand::Minimize);
-    } else if (sender == QLatin1String("btn_wnd_close")) {
-        CloseToTray();
-    } else {
-        for (const Route& route : kClickRoutes) {
-            if (sender == QLatin1String(route.from)) {
-                ShowPage(QString::fromLatin1(route.page));
-                break;
-            }
-        }
-    }
+    tray_->Show();
+    SetTrayAvailable(tray_->IsAvailable());
 }
 
 void CMainDlg::ShowPage(const QString& buttonName) {
@@ -233,22 +232,6 @@ void CMainDlg::ShowPage(const QString& buttonName) {
     }
 }
 
-bool CMainDlg::HandleWindowMessage(ui::WindowMessage* msg) {
-    switch (static_cast<int>(msg->type())) {
-        case ui::GoHomeMessage:
-            SendNotify(c_.btnBack, QStringLiteral("click"));
-            return true;
-        case ui::ShowAchievementMessage:
-            SendNotify(c_.btnAchievement, QStringLiteral("click"));
-            return true;
-        case ui::TrayCallbackMessage:
-            OnTrayEvent(msg->lParam());
-            return true;
-        default:
-            return ui::WindowBase::HandleWindowMessage(msg);
-    }
-}
-
 void CMainDlg::OnSystemCommand(ui::SystemCommand command) {
     switch (command) {
         case ui::SystemCommand::Close:
@@ -267,33 +250,19 @@ void CMainDlg::ShowOnPage(const QString& buttonName) {
 }
 
 void CMainDlg::RearmRelaxTimer() {
-    KillTimer(c_.btnBack, Reminders::kRelaxTimerId);
+    relaxTimer_.stop();
     if (!SettingsStore::GetRemindOnTime()) return;
-    SetTimer(c_.btnBack, Reminders::kRelaxTimerId,
-             Reminders::ReminderTimerPeriod(SettingsStore::GetRemindHour(),
-                                            SettingsStore::GetRemindMinute()));
+    relaxTimer_.start(Reminders::ReminderTimerPeriod(SettingsStore::GetRemindHour(),
+                                                     SettingsStore::GetRemindMinute()));
     Reminders::ComputeNextRelaxDue();
 }
 
 void CMainDlg::RearmDrinkTimer() {
-    KillTimer(c_.btnBack, Reminders::kDrinkTimerId);
+    drinkTimer_.stop();
     if (!SettingsStore::GetRemindOnTimeDrk()) return;
-    SetTimer(c_.btnBack, Reminders::kDrinkTimerId,
-             Reminders::ReminderTimerPeriod(SettingsStore::GetRemindHourDrk(),
-                                            SettingsStore::GetRemindMinuteDrk()));
+    drinkTimer_.start(Reminders::ReminderTimerPeriod(SettingsStore::GetRemindHourDrk(),
+                                                     SettingsStore::GetRemindMinuteDrk()));
     Reminders::ComputeNextDrinkDue();
-}
-
-void CMainDlg::OnReminderTick(int timerId) {
-    // A reminder whose popup is still open is not queued: this one is simply lost. The period
-    // goes on either way.
-    if (timerId == Reminders::kRelaxTimerId) {
-        RelaxPromptOpen();
-        Reminders::ComputeNextRelaxDue();
-    } else if (timerId == Reminders::kDrinkTimerId) {
-        DrinkPopupOpen();
-        Reminders::ComputeNextDrinkDue();
-    }
 }
 
 void CMainDlg::SetTrayAvailable(bool available) {
@@ -344,6 +313,7 @@ void CMainDlg::OpenTitleMenu() {
     const QPoint below = button->mapToGlobal(QPoint(0, button->height() + kTitleMenuGap));
     ui::MenuWnd* menu = ui::MenuWnd::CreateMenu(this, QStringLiteral("menu_title.xml"), below);
     if (!menu) return;
+    connect(menu, &ui::MenuWnd::itemChosen, this, &CMainDlg::OnMenuCommand);
     menu->SetItemIcon(QStringLiteral("menu_title_run"),
                       Autostart::IsAutoRunOn() ? QStringLiteral("menu_tick.png") : QString());
     // Without a tray the tray menu's way out is offered here.
@@ -352,16 +322,9 @@ void CMainDlg::OpenTitleMenu() {
 }
 
 void CMainDlg::OpenTrayMenu(const QPoint& cursor) {
-    ui::MenuWnd::CreateMenu(this, QStringLiteral("menu_tray.xml"),
-                            QPoint(cursor.x(), cursor.y() - kTrayMenuLift));
-}
-
-void CMainDlg::OnTrayEvent(qintptr mouseMessage) {
-    if (mouseMessage == TrayMouse::LeftDoubleClick) {
-        ShowWithFocus();
-    } else if (mouseMessage == TrayMouse::RightDown) {
-        OpenTrayMenu(QCursor::pos());
-    }
+    if (ui::MenuWnd* menu = ui::MenuWnd::CreateMenu(this, QStringLiteral("menu_tray.xml"),
+                                                    QPoint(cursor.x(), cursor.y() - kTrayMenuLift)))
+        connect(menu, &ui::MenuWnd::itemChosen, this, &CMainDlg::OnMenuCommand);
 }
 
 void CMainDlg::OnMenuCommand(const QString& item) {

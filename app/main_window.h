@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <array>
 
 #include "drink/drink_achieve_page.h"
@@ -26,9 +27,6 @@ class CMainDlg : public ui::WindowBase, public FeatureHost {
 
     QString LayoutFile() const override { return QStringLiteral("main_frame.xml"); }
     ui::Control* CreateControl(const QString& tag) override;
-    void Notify(const ui::Notification& msg) override;
-    bool HandleWindowMessage(ui::WindowMessage* msg) override;
-    void OnMenuClick(const QString& itemName) override { OnMenuCommand(itemName); }
     void OnSystemCommand(ui::SystemCommand command) override;
 
     // Switches to the page a button name selects, or home for "btn_back"; any other name hides
@@ -54,6 +52,9 @@ class CMainDlg : public ui::WindowBase, public FeatureHost {
     QString CurrentPage() const;
     QWidget* Page(const QString& hostName) const;
     TrayIcon* Tray() const { return tray_; }
+    // The reminder timers; each runs only while its reminder is switched on.
+    const QTimer& RelaxTimer() const { return relaxTimer_; }
+    const QTimer& DrinkTimer() const { return drinkTimer_; }
 
     // Whether a tray shows the program's icon. Without one, nothing could bring a hidden window
     // back or end the program: closing then minimises, and the title menu offers the exit.
@@ -65,21 +66,18 @@ class CMainDlg : public ui::WindowBase, public FeatureHost {
     void QuitRequested(int exitCode);
 
   protected:
+    void OnInit() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void InitControls();
     // The window of page `index` (an index of the page table), a child of this window.
     QWidget* CreatePage(std::size_t index);
-    void OnTrayEvent(qintptr mouseMessage);
-    // A tick of a reminder timer: its popup, unless one is open, and the next due time.
-    void OnReminderTick(int timerId);
     // Closing: to the tray when there is one, else down to the task bar.
     void CloseToTray();
     void AskToExit();
 
     struct Controls {
-        ui::Control* btnBack = nullptr;
         ui::Control* btnAchievement = nullptr;
         ui::Control* btnDrinkWaterSet = nullptr;
         ui::Control* btnEyeProtectSet = nullptr;
@@ -101,4 +99,6 @@ class CMainDlg : public ui::WindowBase, public FeatureHost {
     CHaveRelaxDlg relaxPage_;
     TrayIcon* tray_ = nullptr;
     bool trayAvailable_ = true;
+    QTimer relaxTimer_;
+    QTimer drinkTimer_;
 };

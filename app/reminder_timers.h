@@ -6,9 +6,6 @@
 // falls due. The main window runs the two timers; these compute for it.
 namespace Reminders {
 
-// The timers, on the main window's `btn_back` (only the identifiers matter).
-inline constexpr int kRelaxTimerId = 256;
-inline constexpr int kDrinkTimerId = 257;
 // No reminder comes more often than every five minutes.
 inline constexpr int kShortestPeriodMs = 300000;
 

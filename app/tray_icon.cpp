@@ -6,7 +6,6 @@
 #include <QMenu>
 
 #include "ui/menu.h"
-#include "ui/notification.h"
 
 QIcon ApplicationIcon() {
     static const QIcon icon = [] {
@@ -26,22 +25,12 @@ bool TrayIcon::PanelDrawsMenus() {
     return bus && bus->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"));
 }
 
-int TrayIcon::MouseMessageFor(QSystemTrayIcon::ActivationReason reason, bool statusNotifierItem) {
-    switch (reason) {
-        case QSystemTrayIcon::DoubleClick:
-            return TrayMouse::LeftDoubleClick;
-        case QSystemTrayIcon::Context:
-            return TrayMouse::RightDown;
-        case QSystemTrayIcon::Trigger:
-            return statusNotifierItem ? TrayMouse::LeftDoubleClick : TrayMouse::LeftUp;
-        case QSystemTrayIcon::MiddleClick:
-            return TrayMouse::MiddleUp;
-        default:
-            return 0;
-    }
+bool TrayIcon::ShowsWindow(QSystemTrayIcon::ActivationReason reason, bool statusNotifierItem) {
+    return reason == QSystemTrayIcon::DoubleClick ||
+           (statusNotifierItem && reason == QSystemTrayIcon::Trigger);
 }
 
-TrayIcon::TrayIcon(QWidget* owner) : owner_(owner) {
+TrayIcon::TrayIcon() {
     Build();
     connect(&presence_, &TrayPresence::AvailabilityChanged, this, [this](bool available) {
         // A panel of the other kind came: only a new icon can show on it.
@@ -60,20 +49,25 @@ void TrayIcon::Build() {
     icon_->setIcon(ApplicationIcon());
     icon_->setToolTip(QString::fromUtf8(kDisplayName));
     statusNotifierItem_ = PanelDrawsMenus();
-    menu_.reset(statusNotifierItem_ ? ui::BuildNativeMenu(QStringLiteral("menu_tray.xml"), owner_)
+    menu_.reset(statusNotifierItem_ ? ui::BuildNativeMenu(QStringLiteral("menu_tray.xml"))
                                     : nullptr);
-    if (menu_) icon_->setContextMenu(menu_.get());
-    connect(icon_.get(), &QSystemTrayIcon::activated, this, &TrayIcon::Activated);
+    if (menu_) {
+        icon_->setContextMenu(menu_.get());
+        // Queued: the item acts once the panel's menu is gone (it may open a modal dialog).
+        connect(
+            menu_.get(), &QMenu::triggered, this,
+            [this](QAction* action) { emit MenuItemChosen(action->objectName()); },
+            Qt::QueuedConnection);
+    }
+    connect(icon_.get(), &QSystemTrayIcon::activated, this, &TrayIcon::OnActivated);
     if (shown_) icon_->show();
 }
 
-void TrayIcon::Activated(QSystemTrayIcon::ActivationReason reason) {
-    const int mouse = MouseMessageFor(reason, statusNotifierItem_);
-    if (!owner_ || mouse == 0) return;
-    // With a platform menu the panel has shown it already.
-    if (menu_ && mouse == TrayMouse::RightDown) return;
-    ui::WindowMessage message(ui::TrayCallbackMessage, 0, mouse);
-    QCoreApplication::sendEvent(owner_, &message);
+void TrayIcon::OnActivated(QSystemTrayIcon::ActivationReason reason) {
+    if (ShowsWindow(reason, statusNotifierItem_))
+        emit ShowRequested();
+    else if (reason == QSystemTrayIcon::Context && !menu_)  // else the panel has shown it already
+        emit MenuRequested();
 }
 
 void TrayIcon::Show() {

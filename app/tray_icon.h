@@ -10,21 +10,13 @@
 
 class QMenu;
 
-// Mouse events of the tray icon, as TrayCallbackMessage carries them in lParam.
-namespace TrayMouse {
-inline constexpr int LeftUp = 0x0202;
-inline constexpr int LeftDoubleClick = 0x0203;
-inline constexpr int RightDown = 0x0204;
-inline constexpr int MiddleUp = 0x0208;
-}  // namespace TrayMouse
-
-// The program's icon in the notification area. Its events reach the owner window as
-// TrayCallbackMessage. Where the panel draws tray menus itself (StatusNotifierItem hosts, Wayland)
-// it is handed the tray menu; elsewhere the owner opens its own menu on RightDown.
+// The program's icon in the notification area. Where the panel draws tray menus itself
+// (StatusNotifierItem hosts, Wayland) it is handed the tray menu and reports the chosen item;
+// elsewhere it asks for the program's own menu.
 class TrayIcon : public QObject {
     Q_OBJECT
   public:
-    explicit TrayIcon(QWidget* owner);
+    TrayIcon();
     ~TrayIcon() override;
 
     void Show();
@@ -33,22 +25,28 @@ class TrayIcon : public QObject {
     // Whether a tray shows the icon now; AvailabilityChanged tells when that changes.
     bool IsAvailable() const { return presence_.IsAvailable(); }
 
-    // What an activation means as a mouse event (0 for none). A StatusNotifierItem panel
-    // reports a click on the icon as an activation and never a double click: there, an
-    // activation is what a double click is on an XEmbed tray.
-    static int MouseMessageFor(QSystemTrayIcon::ActivationReason reason, bool statusNotifierItem);
+    // Whether an activation brings the window to the front: a double click on an XEmbed tray.
+    // A StatusNotifierItem panel reports a click on the icon as an activation and never a double
+    // click: there, an activation is what a double click is on an XEmbed tray.
+    static bool ShowsWindow(QSystemTrayIcon::ActivationReason reason, bool statusNotifierItem);
     // True when the panel shows tray menus itself.
     static bool PanelDrawsMenus();
+    // What an activation of the icon asks for: the window, the program's own menu, or nothing.
+    void OnActivated(QSystemTrayIcon::ActivationReason reason);
 
   signals:
     void AvailabilityChanged(bool available);
+    // The window is to come to the front.
+    void ShowRequested();
+    // The program's own tray menu is to open at the pointer (the panel draws none).
+    void MenuRequested();
+    // An item of the menu the panel drew was chosen; after the menu has closed.
+    void MenuItemChosen(const QString& itemName);
 
   private:
     // The icon of the kind the desktop offers now (Qt picks it when the icon is made).
     void Build();
-    void Activated(QSystemTrayIcon::ActivationReason reason);
 
-    QPointer<QWidget> owner_;
     std::unique_ptr<QSystemTrayIcon> icon_;
     std::unique_ptr<QMenu> menu_;
     bool statusNotifierItem_ = false;

@@ -133,9 +133,7 @@ int main(int argc, char** argv) {
         page->setGeometry(0, 0, 350, 424);
         host.show();
         QCoreApplication::processEvents();
-        const auto click = [page](int view) {
-            page->SendNotify(page->FindControl(kOptions[view]), QStringLiteral("click"));
-        };
+        const auto click = [page](int view) { page->Find<ui::Option>(kOptions[view])->Activate(); };
 
         for (int view = 0; view < 4; ++view) {
             std::vector<double> times;

@@ -43,28 +43,30 @@ ui::Option* CDrinkWaterAchieveDlg::SelectedOption() const {
 }
 
 void CDrinkWaterAchieveDlg::RefreshView() {
-    if (ui::Option* option = SelectedOption()) SendNotify(option, QStringLiteral("click"));
+    const ui::Option* chosen = SelectedOption();
+    if (chosen == c_.optDay)
+        ShowView(Period::Day);
+    else if (chosen == c_.optWeek)
+        ShowView(Period::Week);
+    else if (chosen == c_.optMonth)
+        ShowView(Period::Month);
+    else if (chosen)
+        ShowView(Period::Total);
 }
 
-void CDrinkWaterAchieveDlg::Notify(const ui::Notification& msg) {
-    if (msg.type == QLatin1String("windowinit")) {
-        BindControls();
-        initialized_ = true;
-        // A page out of sight is worked out when it comes into sight: years of drinks are not
-        // read at start-up for a page nobody looks at.
-        if (isVisible()) RefreshView();
-        return;
-    }
-    if (msg.type != QLatin1String("click")) return;
-    const QString sender = msg.SenderName();
-    if (sender == QLatin1String("opt_day"))
-        ShowView(Period::Day);
-    else if (sender == QLatin1String("opt_week"))
-        ShowView(Period::Week);
-    else if (sender == QLatin1String("opt_month"))
-        ShowView(Period::Month);
-    else if (sender == QLatin1String("opt_total"))
-        ShowView(Period::Total);
+void CDrinkWaterAchieveDlg::OnInit() {
+    BindControls();
+    const std::pair<ui::Option*, Period> views[] = {{c_.optDay, Period::Day},
+                                                    {c_.optWeek, Period::Week},
+                                                    {c_.optMonth, Period::Month},
+                                                    {c_.optTotal, Period::Total}};
+    for (const auto& [option, period] : views)
+        if (option)
+            connect(option, &ui::Option::clicked, this, [this, p = period] { ShowView(p); });
+    initialized_ = true;
+    // A page out of sight is worked out when it comes into sight: years of drinks are not
+    // read at start-up for a page nobody looks at.
+    if (isVisible()) RefreshView();
 }
 
 void CDrinkWaterAchieveDlg::OnVisibilityChanged(bool visible) {

@@ -23,15 +23,17 @@ class CDrinkWaterAchieveDlg : public ui::WindowBase {
     QString LayoutFile() const override { return QStringLiteral("DrinkWaterAchieve.xml"); }
     // The chart for "ReportLine"; nothing for any other tag.
     ui::Control* CreateControl(const QString& tag) override;
-    void Notify(const ui::Notification& msg) override;
     void OnVisibilityChanged(bool visible) override;
 
     // The chosen period's option: opt_day, opt_week or opt_month when selected, else opt_total.
     ui::Option* SelectedOption() const;
 
+  protected:
+    void OnInit() override;
+
   private:
     void BindControls();
-    // Raises "click" on the chosen option, which works out and shows its view.
+    // Works out and shows the chosen option's view.
     void RefreshView();
     void ShowView(AchieveFigures::Period period);
     void Show(const AchieveFigures::Figures& figures);

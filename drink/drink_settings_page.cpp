@@ -8,51 +8,40 @@
 
 namespace {
 
-constexpr int kRefreshTimer = 256;
 constexpr int kRefreshMs = 100;
 
 }  // namespace
 
-void CDrinkWaterDlg::Notify(const ui::Notification& msg) {
-    const QString sender = msg.SenderName();
-    if (msg.type == QLatin1String("windowinit")) {
-        c_.remind = Find<ui::CheckBox>("check_remind_ontime_drk");
-        c_.drinkSound = Find<ui::CheckBox>("check_drink_sound");
-        c_.remindSound = Find<ui::CheckBox>("check_remind_sound_drk");
-        c_.targetDay = Find<ui::Edit>("edit_target_day");
-        c_.targetOnce = Find<ui::Edit>("edit_target_once");
-        c_.hour = Find<ui::Combo>("combo_remind_hour_drk");
-        c_.minute = Find<ui::Combo>("combo_remind_minute_drk");
-        c_.nextTime = Find("label_remind_time_drk");
-        if (!c_.remind || !c_.targetDay || !c_.targetOnce || !c_.hour || !c_.minute || !c_.nextTime)
-            qCWarning(lcDrink) << LayoutFile() << "lacks controls the drink settings need";
-        LoadControls(true);
-        initialized_ = true;
-        if (isVisible()) OnVisibilityChanged(true);
-    } else if (msg.type == QLatin1String("click")) {
-        // A check box tells its click before it toggles: the new state is the other one.
-        if (sender == QLatin1String("check_remind_ontime_drk") && c_.remind) {
-            const bool on = !c_.remind->IsChecked();
-            SettingsStore::SetRemindOnTimeDrk(on);
-            if (TheMainWindow) TheMainWindow->RearmDrinkTimer();
-            if (on) SaveInterval();
-        } else if (sender == QLatin1String("check_drink_sound") && c_.drinkSound) {
-            SettingsStore::SetDrinkSound(!c_.drinkSound->IsChecked());
-        } else if (sender == QLatin1String("check_remind_sound_drk") && c_.remindSound) {
-            SettingsStore::SetRemindSoundDrk(!c_.remindSound->IsChecked());
-        }
-    } else if (msg.type == QLatin1String("itemselect")) {
-        if (sender == QLatin1String("combo_remind_hour_drk") ||
-            sender == QLatin1String("combo_remind_minute_drk"))
-            SaveInterval();
-    } else if (msg.type == QLatin1String("textchanged")) {
-        if (sender == QLatin1String("edit_target_day"))
-            OnDailyTargetEdited();
-        else if (sender == QLatin1String("edit_target_once"))
-            OnOneDrinkEdited();
-    } else if (msg.type == QLatin1String("timer") && msg.wParam == kRefreshTimer) {
-        RefreshNextReminder();
-    }
+void CDrinkWaterDlg::OnInit() {
+    c_.remind = Find<ui::CheckBox>("check_remind_ontime_drk");
+    c_.drinkSound = Find<ui::CheckBox>("check_drink_sound");
+    c_.remindSound = Find<ui::CheckBox>("check_remind_sound_drk");
+    c_.targetDay = Find<ui::Edit>("edit_target_day");
+    c_.targetOnce = Find<ui::Edit>("edit_target_once");
+    c_.hour = Find<ui::Combo>("combo_remind_hour_drk");
+    c_.minute = Find<ui::Combo>("combo_remind_minute_drk");
+    c_.nextTime = Find("label_remind_time_drk");
+    if (!c_.remind || !c_.targetDay || !c_.targetOnce || !c_.hour || !c_.minute || !c_.nextTime)
+        qCWarning(lcDrink) << LayoutFile() << "lacks controls the drink settings need";
+    ui::OnUserToggle(c_.remind, this, [this](bool on) {
+        SettingsStore::SetRemindOnTimeDrk(on);
+        if (TheMainWindow) TheMainWindow->RearmDrinkTimer();
+        if (on) SaveInterval();
+    });
+    ui::OnUserToggle(c_.drinkSound, this, &SettingsStore::SetDrinkSound);
+    ui::OnUserToggle(c_.remindSound, this, &SettingsStore::SetRemindSoundDrk);
+    for (ui::Combo* combo : {c_.hour, c_.minute})
+        if (combo)
+            connect(combo, &ui::Combo::currentIndexChanged, this, &CDrinkWaterDlg::SaveInterval);
+    if (c_.targetDay)
+        connect(c_.targetDay, &ui::Edit::textEdited, this, &CDrinkWaterDlg::OnDailyTargetEdited);
+    if (c_.targetOnce)
+        connect(c_.targetOnce, &ui::Edit::textEdited, this, &CDrinkWaterDlg::OnOneDrinkEdited);
+    refreshTimer_.setInterval(kRefreshMs);
+    connect(&refreshTimer_, &QTimer::timeout, this, &CDrinkWaterDlg::RefreshNextReminder);
+    LoadControls(true);
+    initialized_ = true;
+    if (isVisible()) OnVisibilityChanged(true);
 }
 
 void CDrinkWaterDlg::OnVisibilityChanged(bool visible) {
@@ -61,14 +50,10 @@ void CDrinkWaterDlg::OnVisibilityChanged(bool visible) {
     if (visible) {
         LoadControls(false);
         RefreshNextReminder();
-        SetTimer(c_.nextTime, kRefreshTimer, kRefreshMs);
+        refreshTimer_.start();
     } else {
-        KillTimer(c_.nextTime, kRefreshTimer);
+        refreshTimer_.stop();
     }
-}
-
-bool CDrinkWaterDlg::IsRefreshing() const {
-    return HasTimer(c_.nextTime, kRefreshTimer);
 }
 
 void CDrinkWaterDlg::LoadControls(bool forced) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QTimer>
+
 #include "ui/window_base.h"
 
 namespace ui {
@@ -16,7 +18,6 @@ class CDrinkWaterDlg : public ui::WindowBase {
     Q_OBJECT
   public:
     QString LayoutFile() const override { return QStringLiteral("DrinkWater.xml"); }
-    void Notify(const ui::Notification& msg) override;
     void OnVisibilityChanged(bool visible) override;
 
     // Shows the stored values; unless forced, only once the page is set up.
@@ -25,13 +26,17 @@ class CDrinkWaterDlg : public ui::WindowBase {
     void SaveInterval();
     // The next reminder's time and the switch, as stored now.
     void RefreshNextReminder();
-    bool IsRefreshing() const;
+    bool IsRefreshing() const { return refreshTimer_.isActive(); }
+
+  protected:
+    void OnInit() override;
 
   private:
     void OnDailyTargetEdited();
     void OnOneDrinkEdited();
 
     bool initialized_ = false;
+    QTimer refreshTimer_;
     struct {
         ui::CheckBox* remind = nullptr;
         ui::CheckBox* drinkSound = nullptr;

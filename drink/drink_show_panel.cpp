@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int kCountdownTimer = 256;
 constexpr int kSecondMs = 1000;
 
 }  // namespace
@@ -22,47 +21,43 @@ const std::array<const char*, 4> CDrinkWaterShowDlg::kDrinkTips = {
     "水可以加快新陈代谢，促进毒素排出",
 };
 
-void CDrinkWaterShowDlg::Notify(const ui::Notification& msg) {
-    if (msg.type == QLatin1String("windowinit")) {
-        c_.targetTips = Find("label_target_tips");
-        c_.drinkSize = Find("label_drink_size");
-        c_.amount = Find<ui::Edit>("edit_target_once");
-        c_.gif = Find<ui::GifAnim>("gif_drink");
-        c_.buttons = Find("container_drink_button");
-        c_.over = Find("container_drink_over");
-        c_.second = Find("label_second");
-        c_.message = Find("label_message");
-        c_.drinkButton = Find("btn_drink_imm");
-        if (!c_.amount || !c_.buttons || !c_.over || !c_.second)
-            qCWarning(lcDrink) << LayoutFile() << "lacks controls the drink panel needs";
-        initialized_ = true;
-        ResetPanel();
-        return;
+void CDrinkWaterShowDlg::OnInit() {
+    c_.targetTips = Find("label_target_tips");
+    c_.drinkSize = Find("label_drink_size");
+    c_.amount = Find<ui::Edit>("edit_target_once");
+    c_.gif = Find<ui::GifAnim>("gif_drink");
+    c_.buttons = Find("container_drink_button");
+    c_.over = Find("container_drink_over");
+    c_.second = Find("label_second");
+    c_.message = Find("label_message");
+    c_.drinkButton = Find("btn_drink_imm");
+    if (!c_.amount || !c_.buttons || !c_.over || !c_.second)
+        qCWarning(lcDrink) << LayoutFile() << "lacks controls the drink panel needs";
+    countdownTimer_.setInterval(kSecondMs);
+    connect(&countdownTimer_, &QTimer::timeout, this, &CDrinkWaterShowDlg::CountdownStep);
+    OnClick("btn_drink_imm", [this] { Drink(); });
+    OnClick("btn_drink_no", [this] { AskHostToDismissLater(); });
+    OnClick("btn_drink_achieve", [this] {
+        countdownTimer_.stop();
+        // The host lets go of the panel first, then the main window shows the figures.
+        emit DismissRequested();
+        if (TheMainWindow) TheMainWindow->ShowPage(QStringLiteral("btn_achievement"));
+    });
+    OnClick("btn_modify", [this] {
+        if (!c_.amount) return;
+        c_.amount->setEnabled(true);
+        c_.amount->SetFocusToEdit();
+        c_.amount->SetSelAll();
+    });
+    if (c_.amount) {
+        connect(c_.amount, &ui::Edit::textEdited, this, [this] {
+            SettingsStore::SetDrinkTargetOnce(ui::GetControlInt(c_.amount));
+            UpdateDrinkButton();
+        });
+        connect(c_.amount, &ui::Edit::focusLost, this, [this] { c_.amount->setEnabled(false); });
     }
-    const QString sender = msg.SenderName();
-    if (msg.type == QLatin1String("click")) {
-        if (sender == QLatin1String("btn_drink_imm")) {
-            Drink();
-        } else if (sender == QLatin1String("btn_drink_no")) {
-            AskHostToDismiss(false);
-        } else if (sender == QLatin1String("btn_drink_achieve")) {
-            KillTimer(c_.second, kCountdownTimer);
-            // The host lets go of the panel first, then the main window shows the figures.
-            AskHostToDismiss(true);
-            if (TheMainWindow) TheMainWindow->ShowPage(QStringLiteral("btn_achievement"));
-        } else if (sender == QLatin1String("btn_modify") && c_.amount) {
-            c_.amount->setEnabled(true);
-            c_.amount->SetFocusToEdit();
-            c_.amount->SetSelAll();
-        }
-    } else if (msg.type == QLatin1String("timer")) {
-        if (msg.wParam == kCountdownTimer) CountdownStep();
-    } else if (msg.type == QLatin1String("textchanged")) {
-        if (c_.amount) SettingsStore::SetDrinkTargetOnce(ui::GetControlInt(c_.amount));
-        UpdateDrinkButton();
-    } else if (msg.type == QLatin1String("killfocus")) {
-        if (sender == QLatin1String("edit_target_once") && c_.amount) c_.amount->setEnabled(false);
-    }
+    initialized_ = true;
+    ResetPanel();
 }
 
 void CDrinkWaterShowDlg::OnVisibilityChanged(bool visible) {
@@ -111,7 +106,7 @@ void CDrinkWaterShowDlg::Drink() {
     UpdateTargetTips();
     countdown_ = kCountdownSeconds;
     ui::SetControlInt(c_.second, countdown_);
-    SetTimer(c_.second, kCountdownTimer, kSecondMs);
+    countdownTimer_.start();
 }
 
 void CDrinkWaterShowDlg::CountdownStep() {
@@ -120,18 +115,11 @@ void CDrinkWaterShowDlg::CountdownStep() {
         ui::SetControlInt(c_.second, countdown_);
         return;
     }
-    KillTimer(c_.second, kCountdownTimer);
+    countdownTimer_.stop();
     // A panel nobody sees (the page left during the countdown) asks for nothing.
-    if (isVisible()) AskHostToDismiss(false);
+    if (isVisible()) AskHostToDismissLater();
 }
 
-void CDrinkWaterShowDlg::AskHostToDismiss(bool now) {
-    QWidget* host = parentWidget();
-    if (!host) return;
-    if (now) {
-        ui::WindowMessage message(ui::GoHomeMessage);
-        QCoreApplication::sendEvent(host, &message);
-    } else {
-        QCoreApplication::postEvent(host, new ui::WindowMessage(ui::GoHomeMessage));
-    }
+void CDrinkWaterShowDlg::AskHostToDismissLater() {
+    QMetaObject::invokeMethod(this, &CDrinkWaterShowDlg::DismissRequested, Qt::QueuedConnection);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QTimer>
 #include <array>
 
 #include "ui/window_base.h"
@@ -26,24 +27,33 @@ class CDrinkWaterShowDlg : public ui::WindowBase {
     // Before the window is made: the main window uses the large layout.
     void SetLayoutFile(const QString& file) { layoutFile_ = file; }
 
-    void Notify(const ui::Notification& msg) override;
     void OnVisibilityChanged(bool visible) override;
 
     // Back to asking: buttons shown, the amount as stored, a new tip, today's figures.
     void ResetPanel();
     void UpdateTargetTips();
     int Countdown() const { return countdown_; }
+    const QTimer& CountdownTimer() const { return countdownTimer_; }
+
+  signals:
+    // The host is to let go of the panel: a drink done and counted down, or declined.
+    void DismissRequested();
+
+  protected:
+    void OnInit() override;
 
   private:
     void Drink();
     void CountdownStep();
     // The drink button only while the amount would record something.
     void UpdateDrinkButton();
-    void AskHostToDismiss(bool now);
+    // Once the current event is done: the host may delete the frame the panel sits in.
+    void AskHostToDismissLater();
 
     QString layoutFile_ = QStringLiteral("DrinkWaterShow.xml");
     bool initialized_ = false;
     int countdown_ = kCountdownSeconds;
+    QTimer countdownTimer_;
     struct {
         ui::Control* targetTips = nullptr;
         ui::Control* drinkSize = nullptr;

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr int kSlideTimer = 256;
 // The menu opens left of the menu button and a little below it.
 constexpr QPoint kMenuOffset(-96, 10);
 
@@ -91,48 +90,31 @@ ui::Control* CFramePopupDlg::CreateControl(const QString& tag) {
         content = relaxPanel_.get();
     }
     if (!content || !content->CreateChild(this)) return nullptr;
+    // The drink panel asks to be let go once its drink is done or declined.
+    if (content == &drinkPanel_)
+        connect(&drinkPanel_, &CDrinkWaterShowDlg::DismissRequested, this, [this] { Close(1); });
     return CWndUI::CreateHost(content);
 }
 
-bool CFramePopupDlg::IsSliding() const {
-    return HasTimer(titleLabel_, kSlideTimer);
-}
-
-void CFramePopupDlg::Notify(const ui::Notification& msg) {
-    if (msg.type == QLatin1String("windowinit")) {
-        titleLabel_ = FindControl(QStringLiteral("label_title"));
-        if (kind_ == kDrinkReminderPopup) {
-            if (titleLabel_) titleLabel_->SetText(QStringLiteral("喝水提醒"));
-            // From just below the work area, flush with its right edge, up into the corner.
-            ui::CornerSlide::PlaceBelow(*this);
-            show();
-            raise();
-            SetTimer(titleLabel_, kSlideTimer, ui::CornerSlide::kStepMs);
-        } else {
-            if (titleLabel_) titleLabel_->SetText(QStringLiteral("休息提醒设置"));
-            CenterWindow();
-            ShowWithFocus();
-        }
-    } else if (msg.type == QLatin1String("click")) {
-        if (msg.SenderName() == QLatin1String("btn_main_menu"))
-            OpenMenu();
-        else if (msg.SenderName() == QLatin1String("btn_wnd_close"))
-            Close(1);
-    } else if (msg.type == QLatin1String("timer") && msg.wParam == kSlideTimer) {
-        SlideStep();
+void CFramePopupDlg::OnInit() {
+    titleLabel_ = FindControl(QStringLiteral("label_title"));
+    OnClick("btn_main_menu", [this] { OpenMenu(); });
+    OnClick("btn_wnd_close", [this] { Close(1); });
+    if (kind_ == kDrinkReminderPopup) {
+        if (titleLabel_) titleLabel_->SetText(QStringLiteral("喝水提醒"));
+        // From just below the work area, flush with its right edge, up into the corner.
+        ui::CornerSlide::PlaceBelow(*this);
+        show();
+        raise();
+        connect(&slideTimer_, &QTimer::timeout, this, [this] {
+            if (!ui::CornerSlide::Step(*this)) slideTimer_.stop();
+        });
+        slideTimer_.start(ui::CornerSlide::kStepMs);
+    } else {
+        if (titleLabel_) titleLabel_->SetText(QStringLiteral("休息提醒设置"));
+        CenterWindow();
+        ShowWithFocus();
     }
-}
-
-void CFramePopupDlg::SlideStep() {
-    if (!ui::CornerSlide::Step(*this)) KillTimer(titleLabel_, kSlideTimer);
-}
-
-bool CFramePopupDlg::HandleWindowMessage(ui::WindowMessage* msg) {
-    if (static_cast<int>(msg->type()) == ui::GoHomeMessage) {
-        Close(1);
-        return true;
-    }
-    return ui::WindowBase::HandleWindowMessage(msg);
 }
 
 void CFramePopupDlg::OpenMenu() {
@@ -141,12 +123,13 @@ void CFramePopupDlg::OpenMenu() {
     const QPoint anchor = button->mapToGlobal(QPoint(0, button->height()) + kMenuOffset);
     ui::MenuWnd* menu = ui::MenuWnd::CreateMenu(this, QStringLiteral("menu_frame.xml"), anchor);
     if (!menu) return;
+    connect(menu, &ui::MenuWnd::itemChosen, this, &CFramePopupDlg::OnMenuCommand);
     // The tick says "no more reminders" is in force.
     menu->SetItemIcon(QStringLiteral("menu_frame_nopop"),
                       RemindersOn(kind_) ? QString() : QStringLiteral("menu_tick.png"));
 }
 
-void CFramePopupDlg::OnMenuClick(const QString& item) {
+void CFramePopupDlg::OnMenuCommand(const QString& item) {
     if (item == QLatin1String("menu_frame_nopop")) {
         // Takes effect at once: the timer is re-armed (or stopped) with the new switch.
         if (kind_ == kDrinkReminderPopup) {

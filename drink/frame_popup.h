@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -31,21 +32,24 @@ class CFramePopupDlg : public ui::WindowBase {
     PopupKind Kind() const { return kind_; }
     // The panel the frame carries: the drink-now panel or the relax settings page.
     ui::WindowBase* Content() const;
-    bool IsSliding() const;
+    bool IsSliding() const { return slideTimer_.isActive(); }
+    const QTimer& SlideTimer() const { return slideTimer_; }
 
     QString LayoutFile() const override { return QStringLiteral("FramePopup.xml"); }
     ui::Control* CreateControl(const QString& tag) override;
-    void Notify(const ui::Notification& msg) override;
-    bool HandleWindowMessage(ui::WindowMessage* msg) override;
-    void OnMenuClick(const QString& itemName) override;
     void OnFinalMessage() override;
+    // The actions of the frame's menu items.
+    void OnMenuCommand(const QString& item);
+
+  protected:
+    void OnInit() override;
 
   private:
-    void SlideStep();
     void OpenMenu();
 
     PopupKind kind_;
     ui::Control* titleLabel_ = nullptr;
+    QTimer slideTimer_;
     CDrinkWaterShowDlg drinkPanel_;
     std::unique_ptr<ui::WindowBase> relaxPanel_;
 };

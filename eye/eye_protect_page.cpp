@@ -47,43 +47,31 @@ ui::Control* CEyeProtectDlg::CreateControl(const QString& tag) {
 }
 
 void CEyeProtectDlg::InitControls() {
-    const auto option = [this](const char* name) {
-        return qobject_cast<ui::Option*>(FindControl(QString::fromLatin1(name)));
-    };
-    c_.checkBlueAvoid = option("check_blue_avoid");
-    for (std::size_t i = 0; i < kModes.size(); ++i) c_.options[i] = option(kModes[i].option);
-    c_.gauge = qobject_cast<CCircleSliderUI*>(FindControl(QStringLiteral("progress_blue_avoid")));
-    c_.labelPercent = FindControl(QStringLiteral("label_percent"));
-    c_.labelTips = FindControl(QStringLiteral("label_tips"));
+    c_.checkBlueAvoid = Find<ui::Option>("check_blue_avoid");
+    for (std::size_t i = 0; i < kModes.size(); ++i)
+        c_.options[i] = Find<ui::Option>(kModes[i].option);
+    c_.gauge = Find<CCircleSliderUI>("progress_blue_avoid");
+    c_.labelPercent = Find("label_percent");
+    c_.labelTips = Find("label_tips");
     found_ = true;
 }
 
-void CEyeProtectDlg::Notify(const ui::Notification& msg) {
-    if (msg.type == QLatin1String("windowinit")) {
-        InitControls();
-        Refresh();
-        return;
+void CEyeProtectDlg::OnInit() {
+    InitControls();
+    if (c_.checkBlueAvoid)
+        connect(c_.checkBlueAvoid, &ui::Option::clicked, this, &CEyeProtectDlg::OnSwitch);
+    for (std::size_t i = 0; i < kModes.size(); ++i) {
+        if (!c_.options[i]) continue;
+        connect(c_.options[i], &ui::Option::clicked, this, [this, percent = kModes[i].percent] {
+            SetBluePercent(percent);
+            ShowPercent(percent);
+        });
     }
-    const QString sender = msg.SenderName();
-    if (msg.type == QLatin1String("click")) {
-        if (sender == QLatin1String("check_blue_avoid")) {
-            OnSwitch();
-            return;
-        }
-        for (const Mode& mode : kModes) {
-            if (sender == QLatin1String(mode.option)) {
-                SetBluePercent(mode.percent);
-                ShowPercent(mode.percent);
-                return;
-            }
-        }
-    } else if (sender == QLatin1String("progress_blue_avoid")) {
-        const int percent = static_cast<int>(msg.wParam);
-        if (msg.type == QLatin1String("valuechanging"))
-            OnGaugeMoving(percent);
-        else if (msg.type == QLatin1String("valuechanged"))
-            OnGaugeSettled(percent);
+    if (c_.gauge) {
+        connect(c_.gauge, &CCircleSliderUI::valueChanging, this, &CEyeProtectDlg::OnGaugeMoving);
+        connect(c_.gauge, &CCircleSliderUI::valueChanged, this, &CEyeProtectDlg::OnGaugeSettled);
     }
+    Refresh();
 }
 
 void CEyeProtectDlg::OnSystemCommand(ui::SystemCommand command) {
@@ -99,7 +87,7 @@ void CEyeProtectDlg::OnVisibilityChanged(bool visible) {
 void CEyeProtectDlg::Refresh() {
     if (!found_) return;
     const bool on = SettingsStore::GetEyeProtectOn();
-    if (c_.checkBlueAvoid) c_.checkBlueAvoid->Selected(on, false);
+    if (c_.checkBlueAvoid) c_.checkBlueAvoid->Selected(on);
     for (ui::Option* option : c_.options)
         if (option) option->setEnabled(on);
     if (c_.gauge) c_.gauge->SetAdjustable(on);
@@ -115,7 +103,7 @@ void CEyeProtectDlg::ShowPercent(int percent) {
     for (std::size_t i = 0; i < kModes.size(); ++i) {
         const bool chosen = kModes[i].percent == shown;
         if (chosen) tip = kModes[i].tip;
-        if (c_.options[i]) c_.options[i]->Selected(chosen, false);
+        if (c_.options[i]) c_.options[i]->Selected(chosen);
     }
     if (c_.labelTips) c_.labelTips->SetText(QString::fromUtf8(tip));
 }

@@ -27,7 +27,6 @@ class CEyeProtectDlg : public ui::WindowBase {
 
     QString LayoutFile() const override { return QStringLiteral("eyeprotect.xml"); }
     ui::Control* CreateControl(const QString& tag) override;
-    void Notify(const ui::Notification& msg) override;
     void OnSystemCommand(ui::SystemCommand command) override;
     void OnVisibilityChanged(bool visible) override;
 
@@ -40,6 +39,9 @@ class CEyeProtectDlg : public ui::WindowBase {
     // test sets another.
     int PreviewInterval() const;
     void SetPreviewInterval(int milliseconds) { previewInterval_ = milliseconds; }
+
+  protected:
+    void OnInit() override;
 
   private:
     void InitControls();

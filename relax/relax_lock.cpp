@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr int kBreakTimer = 256;
 constexpr int kSecondMs = 1000;
 constexpr int kCarouselPages = 6;
 // The lock's menu opens left of its button, right below it.
@@ -92,42 +91,33 @@ bool CHaveRelaxLockDlg::IsFinished() const {
     return c_.end && c_.end->IsVisibleFlag();
 }
 
-void CHaveRelaxLockDlg::Notify(const ui::Notification& msg) {
-    const QString sender = msg.SenderName();
-    if (msg.type == QLatin1String("windowinit")) {
-        c_.relax = Find("hori_relax");
-        c_.end = Find("hori_end");
-        c_.motto = Find("label_group");
-        c_.group = Find("hori_group");
-        c_.tabs = Find("tab_group");
-        c_.time = Find("label_relax_time");
-        if (!c_.relax || !c_.end || !c_.tabs || !c_.time)
-            qCWarning(lcRelax) << LayoutFile() << "lacks controls the relax lock needs";
-        SetTimer(c_.tabs, kBreakTimer, kSecondMs);
-        // A new draw at every break: either picture mode may come, whatever came before.
-        SetPictureMode(ModeFor(QRandomGenerator::global()->bounded(32768u)));
-        if (c_.time)
-            c_.time->SetText(QString::asprintf("%02d:%02d:00", SettingsStore::GetRelaxMinute() / 60,
-                                               SettingsStore::GetRelaxMinute() % 60));
-        CoverScreens();
-        // A screen plugged in, removed or changed during the break is followed.
-        connect(qGuiApp, &QGuiApplication::screenAdded, this, &CHaveRelaxLockDlg::CoverScreens);
-        connect(qGuiApp, &QGuiApplication::screenRemoved, this, &CHaveRelaxLockDlg::CoverScreens);
-        connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this,
-                &CHaveRelaxLockDlg::CoverScreens);
-        ShowWithFocus();
-    } else if (msg.type == QLatin1String("click")) {
-        if (sender == QLatin1String("btn_relax_over"))
-            Close(1);
-        else if (sender == QLatin1String("btn_relax_prev"))
-            Page(-1);
-        else if (sender == QLatin1String("btn_relax_next"))
-            Page(1);
-        else if (sender == QLatin1String("btn_relax_set"))
-            OpenMenu();
-    } else if (msg.type == QLatin1String("timer") && msg.wParam == kBreakTimer) {
-        BreakTick();
-    }
+void CHaveRelaxLockDlg::OnInit() {
+    c_.relax = Find("hori_relax");
+    c_.end = Find("hori_end");
+    c_.motto = Find("label_group");
+    c_.group = Find("hori_group");
+    c_.tabs = Find("tab_group");
+    c_.time = Find("label_relax_time");
+    if (!c_.relax || !c_.end || !c_.tabs || !c_.time)
+        qCWarning(lcRelax) << LayoutFile() << "lacks controls the relax lock needs";
+    OnClick("btn_relax_over", [this] { Close(1); });
+    OnClick("btn_relax_prev", [this] { Page(-1); });
+    OnClick("btn_relax_next", [this] { Page(1); });
+    OnClick("btn_relax_set", [this] { OpenMenu(); });
+    connect(&breakTimer_, &QTimer::timeout, this, &CHaveRelaxLockDlg::BreakTick);
+    breakTimer_.start(kSecondMs);
+    // A new draw at every break: either picture mode may come, whatever came before.
+    SetPictureMode(ModeFor(QRandomGenerator::global()->bounded(32768u)));
+    if (c_.time)
+        c_.time->SetText(QString::asprintf("%02d:%02d:00", SettingsStore::GetRelaxMinute() / 60,
+                                           SettingsStore::GetRelaxMinute() % 60));
+    CoverScreens();
+    // A screen plugged in, removed or changed during the break is followed.
+    connect(qGuiApp, &QGuiApplication::screenAdded, this, &CHaveRelaxLockDlg::CoverScreens);
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, &CHaveRelaxLockDlg::CoverScreens);
+    connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this,
+            &CHaveRelaxLockDlg::CoverScreens);
+    ShowWithFocus();
 }
 
 void CHaveRelaxLockDlg::SetPictureMode(PictureMode mode) {
@@ -149,7 +139,7 @@ void CHaveRelaxLockDlg::BreakTick() {
     // Over: the completion view waits for the user.
     if (c_.relax) c_.relax->setVisible(false);
     if (c_.end) c_.end->setVisible(true);
-    KillTimer(c_.tabs, kBreakTimer);
+    breakTimer_.stop();
 }
 
 void CHaveRelaxLockDlg::Page(int step) {
@@ -167,6 +157,7 @@ void CHaveRelaxLockDlg::OpenMenu() {
     ui::MenuWnd* menu =
         ui::MenuWnd::CreateMenu(this, QStringLiteral("menu_relax_full.xml"), anchor);
     if (!menu) return;
+    connect(menu, &ui::MenuWnd::itemChosen, this, &CHaveRelaxLockDlg::OnMenuCommand);
     // The white tick says "no more full-screen breaks" is in force.
     menu->SetItemIcon(QStringLiteral("menu_relax_nopop"),
                       SettingsStore::GetRemindFullScreen()
@@ -174,7 +165,7 @@ void CHaveRelaxLockDlg::OpenMenu() {
                           : QStringLiteral("menuitem_tick_white.png"));
 }
 
-void CHaveRelaxLockDlg::OnMenuClick(const QString& item) {
+void CHaveRelaxLockDlg::OnMenuCommand(const QString& item) {
     if (item == QLatin1String("menu_relax_nopop")) {
         // For the next break; this one goes on here.
         SettingsStore::SetRemindFullScreen(!SettingsStore::GetRemindFullScreen());

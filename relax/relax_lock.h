@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QTimer>
 #include <memory>
 #include <vector>
 
@@ -28,16 +29,20 @@ class CHaveRelaxLockDlg : public ui::WindowBase {
     static CHaveRelaxLockDlg* Instance();
 
     QString LayoutFile() const override { return QStringLiteral("HaveRelaxLock.xml"); }
-    void Notify(const ui::Notification& msg) override;
-    void OnMenuClick(const QString& itemName) override;
     void OnFinalMessage() override;
 
     void SetPictureMode(PictureMode mode);
     PictureMode Mode() const { return mode_; }
     int BreakSeconds() const { return breakSeconds_; }
     bool IsFinished() const;
+    const QTimer& BreakTimer() const { return breakTimer_; }
+    // The actions of the lock's menu items.
+    void OnMenuCommand(const QString& item);
     // The windows that veil the other screens, one per screen but the primary.
     const std::vector<std::unique_ptr<QWidget>>& Veils() const { return veils_; }
+
+  protected:
+    void OnInit() override;
 
   private:
     void BreakTick();
@@ -51,6 +56,7 @@ class CHaveRelaxLockDlg : public ui::WindowBase {
   private:
     PictureMode mode_ = PictureMode::Motto;
     int breakSeconds_ = 0;  // whole seconds since the lock opened
+    QTimer breakTimer_;
     struct {
         ui::Control* relax = nullptr;
         ui::Control* end = nullptr;

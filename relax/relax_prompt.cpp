@@ -13,9 +13,6 @@
 
 namespace {
 
-constexpr int kSlideTimer = 256;
-constexpr int kPromptTimer = 257;
-constexpr int kBreakTimer = 258;
 constexpr int kSecondMs = 1000;
 // The menu opens left of the menu button and a little below it.
 constexpr QPoint kMenuOffset(-96, 10);
@@ -59,61 +56,45 @@ CHaveRelaxPopDlg* CHaveRelaxPopDlg::Instance() {
     return instance;
 }
 
-bool CHaveRelaxPopDlg::IsSliding() const {
-    return HasTimer(c_.tips, kSlideTimer);
-}
-
-void CHaveRelaxPopDlg::Notify(const ui::Notification& msg) {
-    const QString sender = msg.SenderName();
-    if (msg.type == QLatin1String("windowinit")) {
-        c_.tips = Find("label_tips");
-        c_.countdown = Find("label_countdown");
-        c_.relaxStart = Find("label_relax_start");
-        c_.relaxTime = Find("label_relax_time");
-        c_.relaxStop = Find("label_relax_stop");
-        c_.yes = Find("btn_relax_yes");
-        c_.no = Find("btn_relax_no");
-        c_.stop = Find("btn_relax_stop");
-        if (!c_.tips || !c_.countdown || !c_.relaxTime || !c_.stop)
-            qCWarning(lcRelax) << LayoutFile() << "lacks controls the relax prompt needs";
-        // The picture and sentence of the hour it opens in; it keeps them however long it stays.
-        const TimeOfDay now = TimeOfDayFor(Clock::Current().Now().time().hour());
-        for (const char* picture : kPictures)
-            if (ui::Control* label = Find(picture))
-                label->setVisible(QLatin1String(picture) == QLatin1String(now.picture));
-        if (c_.tips) c_.tips->SetText(QString::fromUtf8(now.sentence));
-        ui::SetControlInt(c_.countdown, SettingsStore::GetCountDownSecond());
-        ui::CornerSlide::PlaceBelow(*this);
-        show();
-        raise();
-        SetTimer(c_.tips, kSlideTimer, ui::CornerSlide::kStepMs);
-    } else if (msg.type == QLatin1String("click")) {
-        if (sender == QLatin1String("btn_main_menu")) {
-            OpenMenu();
-        } else if (sender == QLatin1String("btn_relax_yes")) {
-            StartBreak();
-        } else if (sender == QLatin1String("btn_wnd_close") ||
-                   sender == QLatin1String("btn_relax_no") ||
-                   sender == QLatin1String("btn_relax_stop")) {
-            Close(1);
-        }
-    } else if (msg.type == QLatin1String("timer")) {
-        if (msg.wParam == kSlideTimer)
-            SlideStep();
-        else if (msg.wParam == kPromptTimer)
-            PromptTick();
-        else if (msg.wParam == kBreakTimer)
-            BreakTick();
-    }
+void CHaveRelaxPopDlg::OnInit() {
+    c_.tips = Find("label_tips");
+    c_.countdown = Find("label_countdown");
+    c_.relaxStart = Find("label_relax_start");
+    c_.relaxTime = Find("label_relax_time");
+    c_.relaxStop = Find("label_relax_stop");
+    c_.yes = Find("btn_relax_yes");
+    c_.no = Find("btn_relax_no");
+    c_.stop = Find("btn_relax_stop");
+    if (!c_.tips || !c_.countdown || !c_.relaxTime || !c_.stop)
+        qCWarning(lcRelax) << LayoutFile() << "lacks controls the relax prompt needs";
+    OnClick("btn_main_menu", [this] { OpenMenu(); });
+    OnClick("btn_relax_yes", [this] { StartBreak(); });
+    for (const char* leave : {"btn_wnd_close", "btn_relax_no", "btn_relax_stop"})
+        OnClick(leave, [this] { Close(1); });
+    for (QTimer* timer : {&promptTimer_, &breakTimer_}) timer->setInterval(kSecondMs);
+    connect(&slideTimer_, &QTimer::timeout, this, &CHaveRelaxPopDlg::SlideStep);
+    connect(&promptTimer_, &QTimer::timeout, this, &CHaveRelaxPopDlg::PromptTick);
+    connect(&breakTimer_, &QTimer::timeout, this, &CHaveRelaxPopDlg::BreakTick);
+    // The picture and sentence of the hour it opens in; it keeps them however long it stays.
+    const TimeOfDay now = TimeOfDayFor(Clock::Current().Now().time().hour());
+    for (const char* picture : kPictures)
+        if (ui::Control* label = Find(picture))
+            label->setVisible(QLatin1String(picture) == QLatin1String(now.picture));
+    if (c_.tips) c_.tips->SetText(QString::fromUtf8(now.sentence));
+    ui::SetControlInt(c_.countdown, SettingsStore::GetCountDownSecond());
+    ui::CornerSlide::PlaceBelow(*this);
+    show();
+    raise();
+    slideTimer_.start(ui::CornerSlide::kStepMs);
 }
 
 void CHaveRelaxPopDlg::SlideStep() {
     if (ui::CornerSlide::Step(*this)) return;
-    KillTimer(c_.tips, kSlideTimer);
+    slideTimer_.stop();
     // A break already begun (the user did not wait for the slide) has no prompt to count down.
     if (breaking_) return;
     promptSeconds_ = 0;
-    SetTimer(c_.tips, kPromptTimer, kSecondMs);
+    promptTimer_.start();
 }
 
 void CHaveRelaxPopDlg::PromptTick() {
@@ -128,7 +109,7 @@ void CHaveRelaxPopDlg::PromptTick() {
 void CHaveRelaxPopDlg::StartBreak() {
     if (breaking_) return;
     breaking_ = true;
-    KillTimer(c_.tips, kPromptTimer);
+    promptTimer_.stop();
     if (SettingsStore::GetRemindFullScreen()) {
         Close(1);
         ShowRelaxLock();
@@ -142,7 +123,7 @@ void CHaveRelaxPopDlg::StartBreak() {
     if (c_.relaxTime)
         c_.relaxTime->SetText(QString::asprintf("%02d:%02d", SettingsStore::GetRelaxMinute(), 0));
     breakSeconds_ = 0;
-    SetTimer(c_.tips, kBreakTimer, kSecondMs);
+    breakTimer_.start();
 }
 
 void CHaveRelaxPopDlg::BreakTick() {
@@ -162,13 +143,14 @@ void CHaveRelaxPopDlg::OpenMenu() {
     const QPoint anchor = button->mapToGlobal(QPoint(0, button->height()) + kMenuOffset);
     ui::MenuWnd* menu = ui::MenuWnd::CreateMenu(this, QStringLiteral("menu_relax.xml"), anchor);
     if (!menu) return;
+    connect(menu, &ui::MenuWnd::itemChosen, this, &CHaveRelaxPopDlg::OnMenuCommand);
     // The tick says "no more reminders" is in force.
     menu->SetItemIcon(QStringLiteral("menu_relax_nopop"), SettingsStore::GetRemindOnTime()
                                                               ? QString()
                                                               : QStringLiteral("menu_tick.png"));
 }
 
-void CHaveRelaxPopDlg::OnMenuClick(const QString& item) {
+void CHaveRelaxPopDlg::OnMenuCommand(const QString& item) {
     if (item == QLatin1String("menu_relax_nopop")) {
         // Takes effect at once: the relax timer stops (or starts again) with the switch.
         SettingsStore::SetRemindOnTime(!SettingsStore::GetRemindOnTime());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QTimer>
 
 #include "ui/window_base.h"
 
@@ -24,16 +25,23 @@ class CHaveRelaxPopDlg : public ui::WindowBase {
     static CHaveRelaxPopDlg* Instance();
 
     QString LayoutFile() const override { return QStringLiteral("HaveRelaxPop.xml"); }
-    void Notify(const ui::Notification& msg) override;
-    void OnMenuClick(const QString& itemName) override;
     void OnFinalMessage() override;
+    // The actions of the prompt's menu items.
+    void OnMenuCommand(const QString& item);
 
     // Ends the prompt and starts the break: on the lock, or here.
     void StartBreak();
-    bool IsSliding() const;
+    bool IsSliding() const { return slideTimer_.isActive(); }
+    const QTimer& SlideTimer() const { return slideTimer_; }
+    // The prompt's countdown and the break shown here, a tick a second.
+    const QTimer& PromptTimer() const { return promptTimer_; }
+    const QTimer& BreakTimer() const { return breakTimer_; }
     bool IsBreaking() const { return breaking_; }
     int PromptSeconds() const { return promptSeconds_; }
     int BreakSeconds() const { return breakSeconds_; }
+
+  protected:
+    void OnInit() override;
 
   private:
     void SlideStep();
@@ -44,6 +52,9 @@ class CHaveRelaxPopDlg : public ui::WindowBase {
     int promptSeconds_ = 0;  // seconds gone in the prompt countdown
     int breakSeconds_ = 0;   // seconds gone in the break shown here
     bool breaking_ = false;
+    QTimer slideTimer_;
+    QTimer promptTimer_;
+    QTimer breakTimer_;
     struct {
         ui::Control* tips = nullptr;
         ui::Control* countdown = nullptr;

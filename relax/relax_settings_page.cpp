@@ -10,60 +10,55 @@
 
 namespace {
 
-constexpr int kRefreshTimer = 256;
 constexpr int kRefreshMs = 100;
 
 }  // namespace
 
-void CHaveRelaxDlg::Notify(const ui::Notification& msg) {
-    const QString sender = msg.SenderName();
-    if (msg.type == QLatin1String("windowinit")) {
-        c_.remind = Find<ui::CheckBox>("check_remind_ontime");
-        c_.fullScreenCaption = Find("label_remind_fullscreen");
-        c_.fullScreen = Find<ui::CheckBox>("check_remind_fullscreen");
-        c_.sound = Find<ui::CheckBox>("check_remind_sound");
-        c_.countdown = Find<ui::Combo>("combo_countdown");
-        c_.relaxMinute = Find<ui::Combo>("combo_relax_minute");
-        c_.hour = Find<ui::Combo>("combo_remind_hour");
-        c_.minute = Find<ui::Combo>("combo_remind_minute");
-        c_.nextTime = Find("label_remind_time");
-        if (!c_.remind || !c_.fullScreen || !c_.countdown || !c_.relaxMinute || !c_.hour ||
-            !c_.minute || !c_.nextTime)
-            qCWarning(lcRelax) << LayoutFile() << "lacks controls the relax settings need";
-        LoadControls(true);
-        initialized_ = true;
-        if (isVisible()) OnVisibilityChanged(true);
-    } else if (msg.type == QLatin1String("click")) {
-        // A check box tells its click before it toggles: the new state is the other one.
-        if (sender == QLatin1String("check_remind_ontime") && c_.remind) {
-            const bool on = !c_.remind->IsChecked();
-            ShowFullScreenSwitch(on);
-            SettingsStore::SetRemindOnTime(on);
-            if (TheMainWindow) TheMainWindow->RearmRelaxTimer();
-            if (on) SaveInterval();
-        } else if (sender == QLatin1String("check_remind_fullscreen") && c_.fullScreen) {
-            SettingsStore::SetRemindFullScreen(!c_.fullScreen->IsChecked());
-        } else if (sender == QLatin1String("check_remind_sound") && c_.sound) {
-            SettingsStore::SetRemindSound(!c_.sound->IsChecked());
-            // The sound switch lets the user meet both reminders at once, each opening only
-            // when it is not open already.
-            RelaxPromptOpen();
-            DrinkPopupOpen();
-        }
-    } else if (msg.type == QLatin1String("itemselect")) {
-        if (sender == QLatin1String("combo_countdown")) {
-            if (initialized_)
-                SettingsStore::SetCountDownSecond(ui::LenientIntOf(c_.countdown->SelectedText()));
-        } else if (sender == QLatin1String("combo_relax_minute")) {
-            if (initialized_)
-                SettingsStore::SetRelaxMinute(ui::LenientIntOf(c_.relaxMinute->SelectedText()));
-        } else if (sender == QLatin1String("combo_remind_hour") ||
-                   sender == QLatin1String("combo_remind_minute")) {
-            SaveInterval();
-        }
-    } else if (msg.type == QLatin1String("timer") && msg.wParam == kRefreshTimer) {
-        RefreshLiveState();
-    }
+void CHaveRelaxDlg::OnInit() {
+    c_.remind = Find<ui::CheckBox>("check_remind_ontime");
+    c_.fullScreenCaption = Find("label_remind_fullscreen");
+    c_.fullScreen = Find<ui::CheckBox>("check_remind_fullscreen");
+    c_.sound = Find<ui::CheckBox>("check_remind_sound");
+    c_.countdown = Find<ui::Combo>("combo_countdown");
+    c_.relaxMinute = Find<ui::Combo>("combo_relax_minute");
+    c_.hour = Find<ui::Combo>("combo_remind_hour");
+    c_.minute = Find<ui::Combo>("combo_remind_minute");
+    c_.nextTime = Find("label_remind_time");
+    if (!c_.remind || !c_.fullScreen || !c_.countdown || !c_.relaxMinute || !c_.hour ||
+        !c_.minute || !c_.nextTime)
+        qCWarning(lcRelax) << LayoutFile() << "lacks controls the relax settings need";
+    ui::OnUserToggle(c_.remind, this, [this](bool on) {
+        ShowFullScreenSwitch(on);
+        SettingsStore::SetRemindOnTime(on);
+        if (TheMainWindow) TheMainWindow->RearmRelaxTimer();
+        if (on) SaveInterval();
+    });
+    ui::OnUserToggle(c_.fullScreen, this, &SettingsStore::SetRemindFullScreen);
+    ui::OnUserToggle(c_.sound, this, [](bool on) {
+        SettingsStore::SetRemindSound(on);
+        // The sound switch lets the user meet both reminders at once, each opening only when it
+        // is not open already.
+        RelaxPromptOpen();
+        DrinkPopupOpen();
+    });
+    // The stored value is the chosen item's number (what the combo shows); showing the stored
+    // value at start stores nothing.
+    const auto storeChoice = [this](ui::Combo* combo, void (*store)(int)) {
+        if (combo)
+            connect(combo, &ui::Combo::currentIndexChanged, this, [this, combo, store] {
+                if (initialized_) store(ui::LenientIntOf(combo->SelectedText()));
+            });
+    };
+    storeChoice(c_.countdown, &SettingsStore::SetCountDownSecond);
+    storeChoice(c_.relaxMinute, &SettingsStore::SetRelaxMinute);
+    for (ui::Combo* combo : {c_.hour, c_.minute})
+        if (combo)
+            connect(combo, &ui::Combo::currentIndexChanged, this, &CHaveRelaxDlg::SaveInterval);
+    refreshTimer_.setInterval(kRefreshMs);
+    connect(&refreshTimer_, &QTimer::timeout, this, &CHaveRelaxDlg::RefreshLiveState);
+    LoadControls(true);
+    initialized_ = true;
+    if (isVisible()) OnVisibilityChanged(true);
 }
 
 void CHaveRelaxDlg::OnVisibilityChanged(bool visible) {
@@ -72,14 +67,10 @@ void CHaveRelaxDlg::OnVisibilityChanged(bool visible) {
     if (visible) {
         LoadControls(false);
         RefreshLiveState();
-        SetTimer(c_.nextTime, kRefreshTimer, kRefreshMs);
+        refreshTimer_.start();
     } else {
-        KillTimer(c_.nextTime, kRefreshTimer);
+        refreshTimer_.stop();
     }
-}
-
-bool CHaveRelaxDlg::IsRefreshing() const {
-    return HasTimer(c_.nextTime, kRefreshTimer);
 }
 
 void CHaveRelaxDlg::ShowFullScreenSwitch(bool shown) {

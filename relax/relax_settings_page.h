@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QTimer>
+
 #include "ui/window_base.h"
 
 namespace ui {
@@ -19,7 +21,6 @@ class CHaveRelaxDlg : public ui::WindowBase {
     // Before the window is made: the main window uses the large layout.
     void SetLayoutFile(const QString& file) { layoutFile_ = file; }
 
-    void Notify(const ui::Notification& msg) override;
     void OnVisibilityChanged(bool visible) override;
 
     // Shows the stored values; unless forced, only once the page is set up.
@@ -28,7 +29,10 @@ class CHaveRelaxDlg : public ui::WindowBase {
     void SaveInterval();
     // The next reminder's time and the switches, as stored now.
     void RefreshLiveState();
-    bool IsRefreshing() const;
+    bool IsRefreshing() const { return refreshTimer_.isActive(); }
+
+  protected:
+    void OnInit() override;
 
   private:
     // The full-screen switch and its caption belong to reminders that are on.
@@ -36,6 +40,7 @@ class CHaveRelaxDlg : public ui::WindowBase {
 
     QString layoutFile_ = QStringLiteral("haverelax.xml");
     bool initialized_ = false;
+    QTimer refreshTimer_;
     struct {
         ui::CheckBox* remind = nullptr;
         ui::Control* fullScreenCaption = nullptr;

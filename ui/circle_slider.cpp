@@ -76,10 +76,6 @@ CCircleSliderUI::CCircleSliderUI(QWidget* parent) : ui::Progress(parent) {
 
 CCircleSliderUI::~CCircleSliderUI() = default;
 
-void* CCircleSliderUI::GetInterface(const QString& name) {
-    return name == QLatin1String("CircleSlider") ? this : ui::Progress::GetInterface(name);
-}
-
 void CCircleSliderUI::SetAttribute(const QString& name, const QString& value) {
     const bool isTrue = value == QLatin1String("true");
     if (name == QLatin1String("circular")) {
@@ -351,11 +347,14 @@ void CCircleSliderUI::SetAdjustable(bool adjustable) {
     update();
 }
 
-bool CCircleSliderUI::UserSets(int value, const char* type) {
+bool CCircleSliderUI::UserSets(int value, bool settled) {
     const int clamped = std::clamp(value, min_, UserMaximum());
     if (clamped == value_) return false;
     SetValue(clamped);
-    Notify(QString::fromLatin1(type), value_);
+    if (settled)
+        emit valueChanged(value_);
+    else
+        emit valueChanging(value_);
     return true;
 }
 
@@ -366,7 +365,7 @@ void CCircleSliderUI::FinishDrag(bool commit) {
     dragMoved_ = false;
     if (!commit) SetValue(dragStartValue_);
     // Also when it came back to where it started: the live value has to be replaced.
-    Notify(QStringLiteral("valuechanged"), value_);
+    emit valueChanged(value_);
 }
 
 void CCircleSliderUI::mousePressEvent(QMouseEvent* event) {
@@ -383,7 +382,7 @@ void CCircleSliderUI::mousePressEvent(QMouseEvent* event) {
     dragMoved_ = false;
     dragStartValue_ = value_;
     // A press on the arc away from the thumb brings the thumb there.
-    if (!OnThumb(at) && UserSets(ValueToward(at, value_), "valuechanging")) dragMoved_ = true;
+    if (!OnThumb(at) && UserSets(ValueToward(at, value_), false)) dragMoved_ = true;
 }
 
 void CCircleSliderUI::mouseMoveEvent(QMouseEvent* event) {
@@ -399,7 +398,7 @@ void CCircleSliderUI::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     event->accept();
-    if (UserSets(ValueToward(at, value_), "valuechanging")) dragMoved_ = true;
+    if (UserSets(ValueToward(at, value_), false)) dragMoved_ = true;
 }
 
 void CCircleSliderUI::mouseReleaseEvent(QMouseEvent* event) {
@@ -421,7 +420,7 @@ void CCircleSliderUI::wheelEvent(QWheelEvent* event) {
     wheelRemainder_ += delta.y() != 0 ? delta.y() : delta.x();
     const int notches = wheelRemainder_ / kWheelNotch;
     wheelRemainder_ %= kWheelNotch;
-    if (notches != 0) UserSets(value_ + notches * kWheelStep, "valuechanged");
+    if (notches != 0) UserSets(value_ + notches * kWheelStep, true);
 }
 
 void CCircleSliderUI::keyPressEvent(QKeyEvent* event) {
@@ -467,8 +466,7 @@ void CCircleSliderUI::keyPressEvent(QKeyEvent* event) {
             return;
     }
     event->accept();
-    UserSets(static_cast<int>(std::clamp<std::int64_t>(*target, min_, UserMaximum())),
-             "valuechanged");
+    UserSets(static_cast<int>(std::clamp<std::int64_t>(*target, min_, UserMaximum())), true);
 }
 
 void CCircleSliderUI::focusInEvent(QFocusEvent* event) {

@@ -14,16 +14,14 @@
 //
 // A gauge unless the window makes it adjustable: then the user moves the value along the
 // background arc by dragging the thumb (or pressing on the arc), with the wheel and with the
-// keys, and the window hears "valuechanging" (wParam: value) while a drag moves it and
-// "valuechanged" (wParam: value) once a value is settled: a drag released, a wheel notch, a
-// key.
+// keys: valueChanging() while a drag moves it, valueChanged() once a value is settled (a drag
+// released, a wheel notch, a key).
 class CCircleSliderUI : public ui::Progress {
     Q_OBJECT
   public:
     explicit CCircleSliderUI(QWidget* parent = nullptr);
     ~CCircleSliderUI() override;
 
-    void* GetInterface(const QString& name) override;
     void SetAttribute(const QString& name, const QString& value) override;
 
     bool IsCircular() const { return circular_; }
@@ -51,7 +49,7 @@ class CCircleSliderUI : public ui::Progress {
     // (where the thumb and the start cap are drawn).
     QPointF ArcPoint(double a, double b) const;
 
-    // Lets the user move the value; a drag in progress ends without a "valuechanged".
+    // Lets the user move the value; a drag in progress ends without a valueChanged().
     void SetAdjustable(bool adjustable);
     bool IsAdjustable() const { return adjustable_; }
     bool IsDragging() const { return dragging_; }
@@ -65,6 +63,10 @@ class CCircleSliderUI : public ui::Progress {
     // Steps of the wheel (per notch) and of the page keys; the arrow keys move by one.
     static constexpr int kWheelStep = 5;
     static constexpr int kPageStep = 10;
+
+  signals:
+    void valueChanging(int value);
+    void valueChanged(int value);
 
   protected:
     void PaintBkColor(QPainter& painter) override;
@@ -83,8 +85,8 @@ class CCircleSliderUI : public ui::Progress {
     void NormalizeRange();
     void PaintRing(QPainter& painter);
     void LoadIndicator(const QString& file);
-    // Sets a value the user chose and tells the window with `type`; false when it stays.
-    bool UserSets(int value, const char* type);
+    // Sets a value the user chose and tells it, as settled or as moving; false when it stays.
+    bool UserSets(int value, bool settled);
     void FinishDrag(bool commit);
     // The start of the user's arc and its extent in degrees, in the value's direction.
     double TrackStart() const;

@@ -157,7 +157,7 @@ class ComboDropDown : public QWidget {
 
     void Choose(int index) {
         if (index < 0) return;
-        // Closed first: the "itemselect" handler may open a dialog of its own.
+        // Closed first: a currentIndexChanged() handler may open a dialog of its own.
         Combo* combo = combo_;
         close();
         combo->SelectItem(index);
@@ -177,10 +177,6 @@ Combo::~Combo() {
     // Taken out first: each deletion reaches the destroyed() hook below.
     const auto items = std::exchange(items_, {});
     qDeleteAll(items);
-}
-
-void* Combo::GetInterface(const QString& name) {
-    return name == QLatin1String("Combo") ? this : Label::GetInterface(name);
 }
 
 void Combo::SetAttribute(const QString& name, const QString& value) {
@@ -245,20 +241,11 @@ ListLabelElement* Combo::GetItemAt(int index) const {
 bool Combo::SelectItem(int index) {
     if (index < 0 || index >= GetCount()) return false;
     if (index == current_) return true;
-    const int old = current_;
     current_ = index;
     update();
     if (dropDown_) dropDown_->update();
-    Notify(QStringLiteral("itemselect"), index, old);
+    emit currentIndexChanged(index);
     return true;
-}
-
-void Combo::RemoveAll() {
-    CloseDropDown();
-    const auto items = std::exchange(items_, {});
-    qDeleteAll(items);
-    current_ = -1;
-    update();
 }
 
 QString Combo::SelectedText() const {
@@ -270,13 +257,6 @@ bool Combo::SelectItemByValue(int value) {
     for (int i = 0; i < GetCount(); ++i)
         if (GetControlInt(GetItemAt(i)) == value) return SelectItem(i);
     return false;
-}
-
-bool Combo::AddItem(const QString& text) {
-    auto* item = new ListLabelElement;
-    item->SetOwnerWindow(Window());
-    item->SetText(text);
-    return Add(item);
 }
 
 void Combo::OpenDropDown() {

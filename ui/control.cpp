@@ -14,10 +14,6 @@ namespace ui {
 Control::Control(QWidget* parent) : QWidget(parent) {}
 Control::~Control() = default;
 
-void* Control::GetInterface(const QString& name) {
-    return name == QLatin1String("Control") ? this : nullptr;
-}
-
 void Control::SetAttribute(const QString& name, const QString& value) {
     if (name == QLatin1String("name")) {
         setObjectName(value);
@@ -142,10 +138,6 @@ WindowBase* Control::Window() const {
     return ownerWindow_;
 }
 
-void Control::Notify(const QString& type, qintptr wParam, qintptr lParam) {
-    if (WindowBase* window = Window()) window->SendNotify(this, type, wParam, lParam);
-}
-
 bool Control::DrawImage(QPainter& painter, const SkinImage& image) const {
     return DrawImage(painter, image, rect());
 }
@@ -227,10 +219,6 @@ const SkinImage& StateImages::For(bool enabled, bool isPushed, bool isFocused, b
 
 // ---- Label
 
-void* Label::GetInterface(const QString& name) {
-    return name == QLatin1String("Label") ? this : Control::GetInterface(name);
-}
-
 void Label::SetAttribute(const QString& name, const QString& value) {
     if (name == QLatin1String("textcolor")) {
         if (auto c = ParseColor(value)) SetTextColor(*c);
@@ -286,10 +274,6 @@ void Label::DrawLabelText(QPainter& painter, const QString& text, const QColor& 
 }
 
 // ---- Containers
-
-void* Container::GetInterface(const QString& name) {
-    return name == QLatin1String("Container") ? this : Control::GetInterface(name);
-}
 
 void Container::SetAttribute(const QString& name, const QString& value) {
     if (name == QLatin1String("childpadding")) {
@@ -351,10 +335,6 @@ void Container::PlaceChildren(const QRect& area) {
         if (child->FixedHeight() > 0) r.setHeight(child->FixedHeight());
         child->SetPos(r);
     }
-}
-
-void* VerticalLayout::GetInterface(const QString& name) {
-    return name == QLatin1String("VerticalLayout") ? this : Container::GetInterface(name);
 }
 
 namespace {
@@ -422,16 +402,8 @@ void VerticalLayout::PlaceChildren(const QRect& area) {
     PlaceLinear(area, Qt::Vertical);
 }
 
-void* HorizontalLayout::GetInterface(const QString& name) {
-    return name == QLatin1String("HorizontalLayout") ? this : Container::GetInterface(name);
-}
-
 void HorizontalLayout::PlaceChildren(const QRect& area) {
     PlaceLinear(area, Qt::Horizontal);
-}
-
-void* TabLayout::GetInterface(const QString& name) {
-    return name == QLatin1String("TabLayout") ? this : Container::GetInterface(name);
 }
 
 void TabLayout::SetAttribute(const QString& name, const QString& value) {

@@ -18,11 +18,6 @@ class Control : public QWidget {
     explicit Control(QWidget* parent = nullptr);
     ~Control() override;
 
-    // The class name the caption hit test compares ("ButtonUI", "OptionUI", "TextUI", ...).
-    virtual QString ClassName() const { return QStringLiteral("ControlUI"); }
-    // "Control" answers the control itself; subclasses add their own names.
-    virtual void* GetInterface(const QString& name);
-
     // Applies one layout attribute. Subclasses handle their own names and pass the rest down;
     // unknown names and malformed values are ignored.
     virtual void SetAttribute(const QString& name, const QString& value);
@@ -64,8 +59,6 @@ class Control : public QWidget {
     // given when it was built outside any (combo items, menu items).
     WindowBase* Window() const;
     void SetOwnerWindow(WindowBase* window);
-    // Sends a notification from this control to its window.
-    void Notify(const QString& type, qintptr wParam = 0, qintptr lParam = 0);
 
     // Whether the pointer is over the control (for a menu item: also the keyboard's choice).
     bool IsHot() const { return hot_; }
@@ -124,8 +117,6 @@ class Label : public Control {
     Q_OBJECT
   public:
     using Control::Control;
-    QString ClassName() const override { return QStringLiteral("LabelUI"); }
-    void* GetInterface(const QString& name) override;
     void SetAttribute(const QString& name, const QString& value) override;
 
     const QColor& TextColor() const { return textColor_; }
@@ -154,8 +145,6 @@ class Container : public Control {
   public:
     using Control::Control;
     ~Container() override;
-    QString ClassName() const override { return QStringLiteral("ContainerUI"); }
-    void* GetInterface(const QString& name) override;
     void SetAttribute(const QString& name, const QString& value) override;
     bool Add(Control* child) override;
     void SetPos(const QRect& rc) override;
@@ -183,8 +172,6 @@ class VerticalLayout : public Container {
     Q_OBJECT
   public:
     using Container::Container;
-    QString ClassName() const override { return QStringLiteral("VerticalLayoutUI"); }
-    void* GetInterface(const QString& name) override;
 
   protected:
     void PlaceChildren(const QRect& area) override;
@@ -195,8 +182,6 @@ class HorizontalLayout : public Container {
     Q_OBJECT
   public:
     using Container::Container;
-    QString ClassName() const override { return QStringLiteral("HorizontalLayoutUI"); }
-    void* GetInterface(const QString& name) override;
 
   protected:
     void PlaceChildren(const QRect& area) override;
@@ -207,8 +192,6 @@ class TabLayout : public Container {
     Q_OBJECT
   public:
     using Container::Container;
-    QString ClassName() const override { return QStringLiteral("TabLayoutUI"); }
-    void* GetInterface(const QString& name) override;
     void SetAttribute(const QString& name, const QString& value) override;
     bool Add(Control* child) override;
     void DoInit() override;

@@ -23,21 +23,13 @@ Text::Text(QWidget* parent) : Label(parent) {
     wordWrap_ = true;
 }
 
-void* Text::GetInterface(const QString& name) {
-    return name == QLatin1String("Text") ? this : Label::GetInterface(name);
-}
-
 // ---- Button
 
 Button::Button(QWidget* parent) : Label(parent) {
     setCursor(Qt::PointingHandCursor);
-    // Taking the focus on a click lets an edit being left report "killfocus" before the click.
+    // Taking the focus on a click lets an edit being left report focusLost() before the click.
     setFocusPolicy(Qt::StrongFocus);
     align_ = Qt::AlignCenter;
-}
-
-void* Button::GetInterface(const QString& name) {
-    return name == QLatin1String("Button") ? this : Label::GetInterface(name);
 }
 
 void Button::SetAttribute(const QString& name, const QString& value) {
@@ -56,7 +48,7 @@ void Button::SetAttribute(const QString& name, const QString& value) {
 }
 
 void Button::Activate() {
-    if (isEnabled()) Notify(QStringLiteral("click"));
+    if (isEnabled()) emit clicked();
 }
 
 void Button::PaintStatusImage(QPainter& painter) {
@@ -121,10 +113,6 @@ void Button::keyPressEvent(QKeyEvent* event) {
 
 Option::Option(QWidget* parent) : Button(parent) {}
 
-void* Option::GetInterface(const QString& name) {
-    return name == QLatin1String("Option") ? this : Button::GetInterface(name);
-}
-
 void Option::SetAttribute(const QString& name, const QString& value) {
     if (name == QLatin1String("selectedimage")) {
         selectedImage_ = ParseImage(value);
@@ -135,38 +123,38 @@ void Option::SetAttribute(const QString& name, const QString& value) {
     } else if (name == QLatin1String("selectedtextcolor")) {
         if (auto c = ParseColor(value)) selectedTextColor_ = *c, update();
     } else if (name == QLatin1String("selected")) {
-        if (auto b = ParseBool(value)) Selected(*b, false);
+        if (auto b = ParseBool(value)) Selected(*b);
     } else if (name == QLatin1String("group")) {
         group_ = value.trimmed();
         // `selected` may come before `group` in the element.
-        if (selected_) DeselectGroupPeers(false);
+        if (selected_) DeselectGroupPeers();
     } else {
         Button::SetAttribute(name, value);
     }
 }
 
-void Option::Selected(bool selected, bool notify) {
+void Option::Selected(bool selected) {
     if (selected_ == selected) return;
     selected_ = selected;
     update();
-    // Peers go first so a "selectchanged" handler of this option sees the group settled.
-    if (selected_) DeselectGroupPeers(notify);
-    if (notify) Notify(QStringLiteral("selectchanged"));
+    // Peers go first so a toggled() handler of this option sees the group settled.
+    if (selected_) DeselectGroupPeers();
+    emit toggled(selected_);
 }
 
-void Option::DeselectGroupPeers(bool notify) {
+void Option::DeselectGroupPeers() {
     WindowBase* window = Window();
     if (group_.isEmpty() || !window) return;
     for (Option* peer : window->findChildren<Option*>()) {
         if (peer != this && peer->selected_ && peer->group_ == group_ && peer->Window() == window)
-            peer->Selected(false, notify);
+            peer->Selected(false);
     }
 }
 
 void Option::Activate() {
     if (!isEnabled()) return;
     QPointer<Option> self(this);
-    // Handlers of "click" read the state from before the click.
+    // Handlers of clicked() read the state from before the click.
     Button::Activate();
     if (!self) return;
     Selected(group_.isEmpty() ? !selected_ : true);
@@ -194,17 +182,9 @@ void Option::PaintText(QPainter& painter) {
 
 CheckBox::CheckBox(QWidget* parent) : Option(parent) {}
 
-void* CheckBox::GetInterface(const QString& name) {
-    return name == QLatin1String("CheckBox") ? this : Option::GetInterface(name);
-}
-
 // ---- Progress
 
 Progress::Progress(QWidget* parent) : Label(parent) {}
-
-void* Progress::GetInterface(const QString& name) {
-    return name == QLatin1String("Progress") ? this : Label::GetInterface(name);
-}
 
 void Progress::SetAttribute(const QString& name, const QString& value) {
     if (name == QLatin1String("min")) {
@@ -268,10 +248,6 @@ void Progress::PaintStatusImage(QPainter& painter) {
 
 CircleProgress::CircleProgress(QWidget* parent) : Progress(parent) {}
 
-void* CircleProgress::GetInterface(const QString& name) {
-    return name == QLatin1String("CircleProgress") ? this : Progress::GetInterface(name);
-}
-
 void CircleProgress::SetAttribute(const QString& name, const QString& value) {
     if (name == QLatin1String("circlewidth")) {
         if (auto v = ParseInt(value); v && *v > 0) circleWidth_ = *v, update();
@@ -309,10 +285,6 @@ void CircleProgress::PaintStatusImage(QPainter& painter) {
 
 GifAnim::GifAnim(QWidget* parent) : Control(parent) {}
 GifAnim::~GifAnim() = default;
-
-void* GifAnim::GetInterface(const QString& name) {
-    return name == QLatin1String("GifAnim") ? this : Control::GetInterface(name);
-}
 
 void GifAnim::SetAttribute(const QString& name, const QString& value) {
     if (name == QLatin1String("bkimage")) {
@@ -392,10 +364,6 @@ void ListLabelElement::SetAttribute(const QString& name, const QString& value) {
         selectedInLayout_ = ParseBool(value).value_or(selectedInLayout_);
     else
         Label::SetAttribute(name, value);
-}
-
-void* ListLabelElement::GetInterface(const QString& name) {
-    return name == QLatin1String("ListLabelElement") ? this : Label::GetInterface(name);
 }
 
 // ---- Integer text

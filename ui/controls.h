@@ -20,23 +20,22 @@ class Text : public Label {
     Q_OBJECT
   public:
     explicit Text(QWidget* parent = nullptr);
-    QString ClassName() const override { return QStringLiteral("TextUI"); }
-    void* GetInterface(const QString& name) override;
 };
 
-// A label with state images (normal, hot, pushed, disabled) that sends "click" on a full
-// press and release inside it.
+// A label with state images (normal, hot, pushed, disabled) that emits clicked() on a full
+// press and release inside it, or on Space or Return while it has the focus.
 class Button : public Label {
     Q_OBJECT
   public:
     explicit Button(QWidget* parent = nullptr);
-    QString ClassName() const override { return QStringLiteral("ButtonUI"); }
-    void* GetInterface(const QString& name) override;
     void SetAttribute(const QString& name, const QString& value) override;
 
     bool IsPushed() const { return pushed_; }
-    // What a click does: sends "click". Options then toggle.
+    // What a click does: emits clicked(). Options then toggle.
     virtual void Activate();
+
+  signals:
+    void clicked();
 
   protected:
     void PaintStatusImage(QPainter& painter) override;
@@ -60,17 +59,19 @@ class Option : public Button {
     Q_OBJECT
   public:
     explicit Option(QWidget* parent = nullptr);
-    QString ClassName() const override { return QStringLiteral("OptionUI"); }
-    void* GetInterface(const QString& name) override;
     void SetAttribute(const QString& name, const QString& value) override;
 
     bool IsSelected() const { return selected_; }
-    // Selecting one of a group deselects the others of the group in the same window.
-    // Sends "selectchanged" when the state changes and `notify` is set.
-    void Selected(bool selected, bool notify = true);
+    // Selecting one of a group deselects the others of the group in the same window; each
+    // option whose state changes emits toggled(), the peers first.
+    void Selected(bool selected);
     QString Group() const { return group_; }
-    // "click" first, then the toggle (a grouped option only ever selects itself).
+    // clicked() first, with the state from before the click, then the toggle (a grouped option
+    // only ever selects itself).
     void Activate() override;
+
+  signals:
+    void toggled(bool selected);
 
   protected:
     void PaintStatusImage(QPainter& painter) override;
@@ -82,18 +83,25 @@ class Option : public Button {
     QColor selectedTextColor_;
 
   private:
-    void DeselectGroupPeers(bool notify);
+    void DeselectGroupPeers();
 };
 
 class CheckBox : public Option {
     Q_OBJECT
   public:
     explicit CheckBox(QWidget* parent = nullptr);
-    QString ClassName() const override { return QStringLiteral("CheckBoxUI"); }
-    void* GetInterface(const QString& name) override;
     bool IsChecked() const { return IsSelected(); }
     void SetCheck(bool checked) { Selected(checked); }
 };
+
+// Calls `apply` with the state each click of the user is about to give `box` (a check box tells
+// its click before it toggles); states set from code call nothing.
+template <typename Apply>
+void OnUserToggle(CheckBox* box, const QObject* context, Apply apply) {
+    if (box)
+        QObject::connect(box, &CheckBox::clicked, context,
+                         [box, apply] { apply(!box->IsChecked()); });
+}
 
 // A horizontal bar between min and max: `bkimage` or `bgcolor` behind, `foreimage` or
 // `fgcolor` for the filled part.
@@ -101,8 +109,6 @@ class Progress : public Label {
     Q_OBJECT
   public:
     explicit Progress(QWidget* parent = nullptr);
-    QString ClassName() const override { return QStringLiteral("ProgressUI"); }
-    void* GetInterface(const QString& name) override;
     void SetAttribute(const QString& name, const QString& value) override;
     int Minimum() const { return min_; }
     int Maximum() const { return max_; }
@@ -123,8 +129,6 @@ class CircleProgress : public Progress {
     Q_OBJECT
   public:
     explicit CircleProgress(QWidget* parent = nullptr);
-    QString ClassName() const override { return QStringLiteral("CircleProgressUI"); }
-    void* GetInterface(const QString& name) override;
     void SetAttribute(const QString& name, const QString& value) override;
     int CircleWidth() const { return circleWidth_; }
 
@@ -139,8 +143,6 @@ class GifAnim : public Control {
   public:
     explicit GifAnim(QWidget* parent = nullptr);
     ~GifAnim() override;
-    QString ClassName() const override { return QStringLiteral("GifAnimUI"); }
-    void* GetInterface(const QString& name) override;
     void SetAttribute(const QString& name, const QString& value) override;
     void DoInit() override;
     void PlayGif();  // from the first frame, once, stopping on the last
@@ -165,8 +167,6 @@ class ListLabelElement : public Label {
     Q_OBJECT
   public:
     explicit ListLabelElement(QWidget* parent = nullptr);
-    QString ClassName() const override { return QStringLiteral("ListLabelElementUI"); }
-    void* GetInterface(const QString& name) override;
     // "selected": the item the combo shows when its window opens.
     void SetAttribute(const QString& name, const QString& value) override;
     bool IsSelectedInLayout() const { return selectedInLayout_; }
@@ -175,15 +175,13 @@ class ListLabelElement : public Label {
     bool selectedInLayout_ = false;
 };
 
-// A drop-down list. "itemselect" (wParam new index, lParam old index) whenever the selection
-// changes, also from code; choosing the selected item again sends nothing.
+// A drop-down list. currentIndexChanged() whenever the selection changes, also from code;
+// choosing the selected item again emits nothing.
 class Combo : public Label {
     Q_OBJECT
   public:
     explicit Combo(QWidget* parent = nullptr);
     ~Combo() override;
-    QString ClassName() const override { return QStringLiteral("ComboUI"); }
-    void* GetInterface(const QString& name) override;
     void SetAttribute(const QString& name, const QString& value) override;
     bool Add(Control* child) override;  // takes ListLabelElement items
     // Shows the item the layout marks selected, quietly: the window has not opened yet.
@@ -199,11 +197,12 @@ class Combo : public Label {
     bool SelectItemByValue(int value);
     // Selects without taking the focus. False for an index out of range (nothing changes).
     bool SelectItem(int index);
-    void RemoveAll();
-    bool AddItem(const QString& text);
     void OpenDropDown();
     void CloseDropDown();
     bool IsDropDownOpen() const;
+
+  signals:
+    void currentIndexChanged(int index);
 
   protected:
     void PaintStatusImage(QPainter& painter) override;
@@ -215,7 +214,6 @@ class Combo : public Label {
     friend class ComboDropDown;
     std::vector<ListLabelElement*> items_;  // owned by the combo (not shown in it)
     int current_ = -1;
-    bool hot_ = false;
     StateImages images_;
     QMargins itemTextPadding_;
     QColor itemTextColor_{0x30, 0x30, 0x30};
@@ -226,19 +224,17 @@ class Combo : public Label {
     QPointer<QWidget> dropDown_;
 };
 
-// One line of input. "textchanged" comes from typing only; "killfocus" when focus leaves.
+// One line of input. textEdited() comes from typing only, never from SetText; focusLost() when
+// the user moves the focus elsewhere in the window.
 class Edit : public Label {
     Q_OBJECT
   public:
     explicit Edit(QWidget* parent = nullptr);
     ~Edit() override;
-    QString ClassName() const override { return QStringLiteral("EditUI"); }
-    void* GetInterface(const QString& name) override;
     void SetAttribute(const QString& name, const QString& value) override;
-    void SetText(const QString& text) override;  // no "textchanged"
+    void SetText(const QString& text) override;  // no textEdited()
 
     void SetReadOnly(bool readOnly);
-    bool IsReadOnly() const;
     void SetNumberOnly(bool numberOnly);
     bool IsNumberOnly() const { return numberOnly_; }
     void SetMaxChar(int maxChar);
@@ -246,6 +242,10 @@ class Edit : public Label {
     void SetFocusToEdit();
     void SetSelAll();
     QLineEdit* LineEdit() const { return edit_; }
+
+  signals:
+    void textEdited(const QString& text);
+    void focusLost();
 
   protected:
     void PaintStatusImage(QPainter& painter) override;

@@ -41,17 +41,13 @@ Edit::Edit(QWidget* parent) : Label(parent), edit_(new QLineEdit(this)) {
     // which still carry the text from before the correction.
     connect(edit_, &QLineEdit::textEdited, this, [this] {
         text_ = edit_->text();
-        Notify(QStringLiteral("textchanged"));
+        emit textEdited(text_);
     });
     connect(edit_, &QLineEdit::textChanged, this, [this] { text_ = edit_->text(); });
     ApplyStyle();
 }
 
 Edit::~Edit() = default;
-
-void* Edit::GetInterface(const QString& name) {
-    return name == QLatin1String("Edit") ? this : Label::GetInterface(name);
-}
 
 void Edit::SetAttribute(const QString& name, const QString& value) {
     if (images_.SetAttribute(name, value)) {
@@ -76,9 +72,6 @@ void Edit::SetText(const QString& text) {
 
 void Edit::SetReadOnly(bool readOnly) {
     edit_->setReadOnly(readOnly);
-}
-bool Edit::IsReadOnly() const {
-    return edit_->isReadOnly();
 }
 
 void Edit::SetNumberOnly(bool numberOnly) {
@@ -139,7 +132,7 @@ bool Edit::eventFilter(QObject* watched, QEvent* event) {
             // edit's own context menu is not the user leaving the field.
             const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
             if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-                Notify(QStringLiteral("killfocus"));
+                emit focusLost();
         }
     }
     return Label::eventFilter(watched, event);

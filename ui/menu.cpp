@@ -23,10 +23,6 @@ MenuElement::MenuElement(QWidget* parent) : Label(parent) {
     setMouseTracking(true);
 }
 
-void* MenuElement::GetInterface(const QString& name) {
-    return name == QLatin1String("MenuElement") ? this : Label::GetInterface(name);
-}
-
 void MenuElement::SetAttribute(const QString& name, const QString& value) {
     if (name == QLatin1String("line")) {
         line_ = ParseBool(value).value_or(line_);
@@ -100,23 +96,20 @@ void MenuElement::enterEvent(QEnterEvent*) {
 void MenuElement::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) &&
         !line_ && isEnabled())
-        Notify(QStringLiteral("itemclick"));
+        if (auto* menu = qobject_cast<MenuWnd*>(Window())) menu->Choose(this);
 }
 
 // ---- MenuWnd
 
-MenuWnd::MenuWnd(QWidget* owner, QString layoutFile)
-    : owner_(owner), layoutFile_(std::move(layoutFile)) {}
+MenuWnd::MenuWnd(QString layoutFile) : layoutFile_(std::move(layoutFile)) {}
 
-MenuWnd* MenuWnd::CreateMenu(QWidget* owner, const QString& layoutFile, const QPoint& screenPoint,
-                             MenuAlign align) {
-    auto* menu = new MenuWnd(owner, layoutFile);
+MenuWnd* MenuWnd::CreateMenu(QWidget* owner, const QString& layoutFile, const QPoint& screenPoint) {
+    auto* menu = new MenuWnd(layoutFile);
     if (!menu->Create(owner, Qt::Popup | Qt::NoDropShadowWindowHint)) {
         delete menu;
         return nullptr;
     }
     menu->anchor_ = screenPoint;
-    menu->align_ = align;
     menu->FitAndPlace();
     menu->show();
     return menu;
@@ -142,11 +135,7 @@ void MenuWnd::FitAndPlace() {
         resize(contentWidth + shadow.left() + shadow.right(),
                contentHeight + shadow.top() + shadow.bottom());
 
-    QRect content(QPoint(0, 0), QSize(contentWidth, ClientRect().height()));
-    if (align_ == MenuAlign::Left)
-        content.moveTopLeft(anchor_);
-    else
-        content.moveTopRight(anchor_);
+    QRect content(anchor_, QSize(contentWidth, ClientRect().height()));
     content = KeptWithin(content, WorkAreaAt(anchor_));
     move(content.topLeft() - QPoint(shadow.left(), shadow.top()));
 }
@@ -186,21 +175,15 @@ bool MenuWnd::SetItemIcon(const QString& itemName, const QString& icon) {
     return true;
 }
 
-void MenuWnd::Notify(const Notification& msg) {
-    if (msg.type == QLatin1String("itemclick"))
-        if (auto* item = qobject_cast<MenuElement*>(msg.sender)) Choose(item);
-}
-
 void MenuWnd::Choose(MenuElement* item) {
-    if (!item || item->IsLine() || IsClosed()) return;
-    // Posted: the owner acts once the menu is gone (it may open a modal dialog).
-    if (owner_)
-        QCoreApplication::postEvent(owner_,
-                                    new WindowMessage(MenuClickMessage, 0, 0, item->Name()));
+    if (!item || item->IsLine() || IsClosed() || !chosen_.isEmpty()) return;
+    chosen_ = item->Name();
     Close(0);
 }
 
 void MenuWnd::OnFinalMessage() {
+    // The owner acts once the menu is gone (it may open a modal dialog).
+    if (!chosen_.isEmpty()) emit itemChosen(chosen_);
     deleteLater();
 }
 
@@ -243,12 +226,11 @@ void MenuWnd::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-QMenu* BuildNativeMenu(const QString& layoutFile, QWidget* owner) {
+QMenu* BuildNativeMenu(const QString& layoutFile) {
     QString error;
     const std::optional<LayoutDocument> doc = LayoutBuilder::Load(layoutFile, &error);
     if (!doc) return nullptr;
     auto* menu = new QMenu;
-    QPointer<QWidget> target(owner);
     for (const LayoutNode& node : doc->root.children) {
         if (node.tag != QLatin1String("MenuElement")) continue;
         if (ParseBool(node.Value(QStringLiteral("line"))).value_or(false)) {
@@ -260,11 +242,6 @@ QMenu* BuildNativeMenu(const QString& layoutFile, QWidget* owner) {
         action->setObjectName(name);
         const QImage icon = SkinPackage::Current().Image(node.Value(QStringLiteral("icon")));
         if (!icon.isNull()) action->setIcon(QIcon(QPixmap::fromImage(icon)));
-        QObject::connect(action, &QAction::triggered, menu, [target, name] {
-            if (target)
-                QCoreApplication::postEvent(target,
-                                            new WindowMessage(MenuClickMessage, 0, 0, name));
-        });
     }
     return menu;
 }

@@ -8,8 +8,8 @@ class QMenu;
 #include "ui/window_base.h"
 
 // Popup menus built from a menu layout: <Window> with <Menu> holding <MenuElement name text
-// icon height/> items and <MenuElement line="true" linepadding="l,t,r,b"/> separators. A chosen
-// item reaches the owner window as MenuClickMessage carrying the item's name.
+// icon height/> items and <MenuElement line="true" linepadding="l,t,r,b"/> separators. A menu
+// emits the chosen item's name once it has closed.
 namespace ui {
 
 // One item (or separator) of a menu.
@@ -17,8 +17,6 @@ class MenuElement : public Label {
     Q_OBJECT
   public:
     explicit MenuElement(QWidget* parent = nullptr);
-    QString ClassName() const override { return QStringLiteral("MenuElementUI"); }
-    void* GetInterface(const QString& name) override;
     void SetAttribute(const QString& name, const QString& value) override;
 
     bool IsLine() const { return line_; }
@@ -44,20 +42,17 @@ class MenuElement : public Label {
     QColor selectedBkColor_{0xDD, 0xFF, 0xF9};
 };
 
-enum class MenuAlign { Left, Right };
-
 class MenuWnd : public WindowBase {
     Q_OBJECT
   public:
-    // Opens the menu of `layoutFile` with its content's top-left (MenuAlign::Left) or top-right
-    // at `screenPoint`, kept on the screen. nullptr (nothing shown) when the layout is missing
-    // or malformed. The menu frees itself when it closes.
-    static MenuWnd* CreateMenu(QWidget* owner, const QString& layoutFile, const QPoint& screenPoint,
-                               MenuAlign align = MenuAlign::Left);
+    // Opens the menu of `layoutFile` with its content's top-left at `screenPoint`, kept on the
+    // screen. nullptr (nothing shown) when the layout is missing or malformed. The menu frees
+    // itself when it closes.
+    static MenuWnd* CreateMenu(QWidget* owner, const QString& layoutFile,
+                               const QPoint& screenPoint);
 
     QString LayoutFile() const override { return layoutFile_; }
     Control* CreateControl(const QString& tag) override;
-    void Notify(const Notification& msg) override;
     void OnFinalMessage() override;
 
     int ItemCount() const;
@@ -68,27 +63,30 @@ class MenuWnd : public WindowBase {
     // Shows or hides an item (or a named separator); the menu grows or shrinks to its items.
     bool SetItemVisible(const QString& itemName, bool visible);
 
-    // Chooses an item as a click would: posts MenuClickMessage to the owner and closes.
+    // Chooses an item as a click would: the menu closes, then emits itemChosen().
     void Choose(MenuElement* item);
+
+  signals:
+    // After the menu has closed and before it is freed: the owner may open a modal dialog.
+    void itemChosen(const QString& itemName);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
-    MenuWnd(QWidget* owner, QString layoutFile);
+    explicit MenuWnd(QString layoutFile);
     void MoveHot(int step);
     // Sizes the menu to its shown items and places it at the anchor, on the screen.
     void FitAndPlace();
-    QPointer<QWidget> owner_;
     QString layoutFile_;
     QPoint anchor_;
-    MenuAlign align_ = MenuAlign::Left;
+    QString chosen_;
 };
 
 // The same menu as a platform menu, for places that draw menus themselves (a tray whose panel
 // shows the menu): one action per item (object name = item name, text, icon), separators for
-// lines; a triggered action posts MenuClickMessage with the item's name to `owner`. nullptr
-// when the layout is missing or malformed. The caller owns the menu.
-QMenu* BuildNativeMenu(const QString& layoutFile, QWidget* owner);
+// lines; QMenu::triggered() tells the chosen action. nullptr when the layout is missing or
+// malformed. The caller owns the menu.
+QMenu* BuildNativeMenu(const QString& layoutFile);
 
 }  // namespace ui

@@ -22,13 +22,9 @@ constexpr int kLabelBottom = 8;
 
 CReportLineUI::CReportLineUI(QWidget* parent) : ui::Label(parent) {}
 
-void* CReportLineUI::GetInterface(const QString& name) {
-    return name == QLatin1String("ReportLine") ? this : ui::Label::GetInterface(name);
-}
-
 void CReportLineUI::SetAttribute(const QString& name, const QString& value) {
     if (name == QLatin1String("showhtml")) {
-        SetShowHtml(value == QLatin1String("true"));
+        // Nothing the chart draws is text of its own.
     } else if (name == QLatin1String("autocalcwidth")) {
         SetAutoCalcWidth(value == QLatin1String("true"));
     } else {
@@ -45,12 +41,6 @@ void CReportLineUI::SetData(int target, std::vector<int> values, QStringList lab
     target_ = target;
     values_ = std::move(values);
     labels_ = std::move(labels);
-    update();
-}
-
-void CReportLineUI::SetShowHtml(bool show) {
-    if (showHtml_ == show) return;
-    showHtml_ = show;
     update();
 }
 

@@ -15,10 +15,8 @@ class CReportLineUI : public ui::Label {
     Q_OBJECT
   public:
     explicit CReportLineUI(QWidget* parent = nullptr);
-    QString ClassName() const override { return QStringLiteral("ReportLineUI"); }
-    // "ReportLine", then the label's names: the chart keeps a label's text attributes.
-    void* GetInterface(const QString& name) override;
-    // "showhtml" and "autocalcwidth" besides the label's attributes.
+    // "autocalcwidth" besides the label's attributes (the chart keeps a label's text
+    // attributes); "showhtml" is accepted and ignored: the chart draws no text of its own.
     void SetAttribute(const QString& name, const QString& value) override;
     void SetText(const QString& text) override;
 
@@ -28,8 +26,6 @@ class CReportLineUI : public ui::Label {
     const std::vector<int>& Values() const { return values_; }
     const QStringList& Labels() const { return labels_; }
 
-    bool IsShowHtml() const { return showHtml_; }
-    void SetShowHtml(bool show);
     bool IsAutoCalcWidth() const { return autoCalcWidth_; }
     // On: the fixed width follows the control's own text and text padding.
     void SetAutoCalcWidth(bool on);
@@ -56,6 +52,5 @@ class CReportLineUI : public ui::Label {
     int target_ = 0;
     std::vector<int> values_;
     QStringList labels_;
-    bool showHtml_ = false;
     bool autoCalcWidth_ = false;
 };

@@ -9,32 +9,18 @@
 #include <QPainter>
 #include <QScreen>
 #include <QShowEvent>
-#include <QTimerEvent>
+#include <QTimer>
 #include <QWindow>
 
-#include "ui/window_system.h"
-#include "ui/control.h"
+#include "ui/controls.h"
 #include "ui/layout_builder.h"
 #include "ui/log.h"
 #include "ui/screen_area.h"
 #include "ui/skin_package.h"
 #include "ui/skin_paint.h"
+#include "ui/window_system.h"
 
 namespace ui {
-
-QString Notification::SenderName() const {
-    return sender ? sender->objectName() : QString();
-}
-
-void RegisterWindowMessages() {
-    static const bool registered = [] {
-        for (int type :
-             {GoHomeMessage, ShowAchievementMessage, TrayCallbackMessage, MenuClickMessage})
-            QEvent::registerEventType(type);
-        return true;
-    }();
-    (void)registered;
-}
 
 void InstallFontSubstitutions() {
     const QString layoutFamily = QStringLiteral("微软雅黑");
@@ -48,28 +34,15 @@ void InstallFontSubstitutions() {
     if (!installed.isEmpty()) QFont::insertSubstitutions(layoutFamily, installed);
 }
 
-WindowBase::WindowBase(QWidget* parent) : QWidget(parent) {
-    RegisterWindowMessages();
-}
+WindowBase::WindowBase(QWidget* parent) : QWidget(parent) {}
 
 WindowBase::~WindowBase() {
-    // Controls dying with the window (an edit losing focus) must not reach Notify any more.
     created_ = false;
     if (modalLoop_) modalLoop_->exit(modalResult_);
 }
 
 Control* WindowBase::CreateControl(const QString&) {
     return nullptr;
-}
-void WindowBase::Notify(const Notification&) {}
-void WindowBase::OnMenuClick(const QString&) {}
-
-bool WindowBase::HandleWindowMessage(WindowMessage* msg) {
-    if (static_cast<int>(msg->type()) == MenuClickMessage) {
-        OnMenuClick(msg->text());
-        return true;
-    }
-    return false;
 }
 
 void WindowBase::OnSystemCommand(SystemCommand command) {
@@ -162,22 +135,15 @@ bool WindowBase::Build(QWidget* parent, Qt::WindowFlags flags, bool topLevel) {
     root_->SetPos(ClientRect());
     created_ = true;
     closed_ = false;
-    // "windowinit" comes from the event loop, once the tree is in place.
-    QMetaObject::invokeMethod(this, &WindowBase::DeliverWindowInit, Qt::QueuedConnection);
+    // OnInit comes from the event loop, once the tree is in place.
+    QMetaObject::invokeMethod(this, &WindowBase::DeliverInit, Qt::QueuedConnection);
     return true;
 }
 
-void WindowBase::DeliverWindowInit() {
+void WindowBase::DeliverInit() {
     if (initDelivered_ || !created_) return;
     initDelivered_ = true;
-    Notify(Notification{QStringLiteral("windowinit"), root_, 0, 0});
-}
-
-void WindowBase::SendNotify(Control* sender, const QString& type, qintptr wParam, qintptr lParam) {
-    if (!created_) return;
-    DeliverWindowInit();  // once, and before anything else
-    if (type == QLatin1String("windowinit")) return;
-    Notify(Notification{type, sender, wParam, lParam});
+    OnInit();
 }
 
 QRect WindowBase::ClientRect() const {
@@ -214,10 +180,8 @@ HitTest WindowBase::CaptionHitTest(const QPoint& clientPoint) const {
     if (!inBand) return HitTest::Client;
     const Control* c = FindControlAt(clientPoint);
     if (!c) return HitTest::Client;
-    const QString cls = c->ClassName();
-    if (cls == QLatin1String("ButtonUI") || cls == QLatin1String("OptionUI") ||
-        cls == QLatin1String("TextUI"))
-        return HitTest::Client;
+    // Buttons (options and check boxes among them) and wrapped text keep their clicks.
+    if (qobject_cast<const Button*>(c) || qobject_cast<const Text*>(c)) return HitTest::Client;
     return HitTest::Caption;
 }
 
@@ -240,71 +204,6 @@ bool WindowBase::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
-}
-
-bool WindowBase::event(QEvent* event) {
-    if (IsWindowMessage(event->type())) {
-        HandleWindowMessage(static_cast<WindowMessage*>(event));
-        return true;
-    }
-    if (event->type() == QEvent::Timer) {
-        const int qtId = static_cast<QTimerEvent*>(event)->timerId();
-        const auto it = timers_.find(qtId);
-        if (it != timers_.end()) {
-            QPointer<Control> control = it->second.control;
-            const int id = it->second.id;
-            if (!control) {
-                killTimer(qtId);
-                timers_.erase(it);
-            } else {
-                SendNotify(control, QStringLiteral("timer"), id, 0);
-            }
-            return true;
-        }
-    }
-    return QWidget::event(event);
-}
-
-bool WindowBase::SetTimer(Control* control, int id, int milliseconds) {
-    if (!control || closed_ || milliseconds < 0) return false;
-    KillTimer(control, id);
-    const int qtId = startTimer(std::max(1, milliseconds),
-                                milliseconds < 1000 ? Qt::PreciseTimer : Qt::CoarseTimer);
-    if (qtId == 0) return false;
-    timers_[qtId] = TimerEntry{control, id, std::max(1, milliseconds)};
-    return true;
-}
-
-bool WindowBase::KillTimer(Control* control, int id) {
-    for (auto it = timers_.begin(); it != timers_.end(); ++it) {
-        if (it->second.control == control && it->second.id == id) {
-            killTimer(it->first);
-            timers_.erase(it);
-            return true;
-        }
-    }
-    return false;
-}
-
-void WindowBase::KillTimers(Control* control) {
-    for (auto it = timers_.begin(); it != timers_.end();) {
-        if (!control || it->second.control == control) {
-            killTimer(it->first);
-            it = timers_.erase(it);
-        } else {
-            ++it;
-        }
-    }
-}
-
-bool WindowBase::HasTimer(Control* control, int id) const {
-    return TimerPeriod(control, id) > 0;
-}
-
-int WindowBase::TimerPeriod(Control* control, int id) const {
-    for (const auto& [qtId, entry] : timers_)
-        if (entry.control == control && entry.id == id) return entry.period;
-    return 0;
 }
 
 QFont WindowBase::FontById(int id) const {
@@ -334,7 +233,8 @@ void WindowBase::Close(int result) {
 void WindowBase::FinishClose(int result) {
     if (closed_) return;
     closed_ = true;
-    KillTimers(nullptr);
+    // The window's own timers die with it, as the window is gone for good.
+    for (QTimer* timer : findChildren<QTimer*>(Qt::FindDirectChildrenOnly)) timer->stop();
     hide();
     if (modalLoop_) {
         modalResult_ = result;

@@ -5,20 +5,17 @@
 #include <QMap>
 #include <QPointer>
 #include <QWidget>
-#include <map>
 #include <optional>
 
+#include "ui/controls.h"
 #include "ui/layout_model.h"
-#include "ui/notification.h"
 
 class QEventLoop;
 
-// The base of every window: built from a layout of the skin package, it delivers control
-// notifications to one entry point, runs per-control timers, drags by its caption band, keeps
-// the layout's size limits, can run modally and closes with a result.
+// The base of every window: built from a layout of the skin package, it lets the window find its
+// controls once the tree is in place (OnInit), drags by its caption band, keeps the layout's
+// size limits, can run modally and closes with a result.
 namespace ui {
-
-class Control;
 
 enum class SystemCommand { Close, Minimize, Maximize, Restore };
 enum class HitTest { Client, Caption };
@@ -33,12 +30,6 @@ class WindowBase : public QWidget {
     virtual QString LayoutFile() const = 0;
     // Makes a control for a tag the builder does not know; nullptr for none.
     virtual Control* CreateControl(const QString& tag);
-    // The one entry point of control notifications.
-    virtual void Notify(const Notification& msg);
-    // Messages 1025, 1026, 1124 and 1145 sent or posted to the window. True when handled.
-    // The base hands MenuClickMessage to OnMenuClick and handles nothing else.
-    virtual bool HandleWindowMessage(WindowMessage* msg);
-    virtual void OnMenuClick(const QString& itemName);
     // Close, minimise, maximise and restore requests from the user or the window manager.
     // The base closes with result 0, minimises, and maximises within the work area when the
     // window may maximise.
@@ -52,7 +43,7 @@ class WindowBase : public QWidget {
     // The window became visible or was hidden. For a page hosted in another window this follows
     // what the user can see: its host being shown or hidden, and the whole window with it. Pages
     // re-read their settings when shown and keep their refresh timers only while visible.
-    // May come before "windowinit".
+    // May come before OnInit.
     virtual void OnVisibilityChanged(bool /*visible*/) {}
 
     // Builds the layout into a frameless top-level window owned by `owner` (may be null), with
@@ -62,6 +53,8 @@ class WindowBase : public QWidget {
     // Builds the layout into a child widget of `parent` (a page hosted in another window).
     bool CreateChild(QWidget* parent);
     bool IsCreated() const { return created_; }
+    // Whether OnInit has run.
+    bool IsInitialized() const { return initDelivered_; }
     bool IsClosed() const { return closed_; }
     QString ErrorText() const { return error_; }
 
@@ -83,6 +76,14 @@ class WindowBase : public QWidget {
     T* Find(const char* name) const {
         return qobject_cast<T*>(FindControl(QString::fromLatin1(name)));
     }
+    // Runs `slot` on each click of the layout's button `name`; false when the layout has no such
+    // button.
+    template <typename Slot>
+    bool OnClick(const char* name, Slot&& slot) {
+        auto* button = Find<Button>(name);
+        if (button) connect(button, &Button::clicked, this, std::forward<Slot>(slot));
+        return button != nullptr;
+    }
     // The deepest visible control under a point of the client area; nullptr for none.
     Control* FindControlAt(const QPoint& clientPoint) const;
     // The client area: the window less its drop shadow margins.
@@ -94,18 +95,6 @@ class WindowBase : public QWidget {
     // The caption band test: in the band and not on a Button, Option or Text → Caption.
     HitTest CaptionHitTest(const QPoint& clientPoint) const;
 
-    // Sends a notification to Notify (synchronously). "windowinit" always comes first.
-    void SendNotify(Control* sender, const QString& type, qintptr wParam = 0, qintptr lParam = 0);
-
-    // Per-control timers: a tick arrives as "timer" from `control` with `id`. Setting an
-    // existing (control, id) restarts it with the new period. All die with the window.
-    bool SetTimer(Control* control, int id, int milliseconds);
-    bool KillTimer(Control* control, int id);
-    void KillTimers(Control* control);
-    bool HasTimer(Control* control, int id) const;
-    // The period of a running timer in milliseconds; 0 when it does not run.
-    int TimerPeriod(Control* control, int id) const;
-
     // Fonts of the layout by id; the default font when the id is unknown.
     QFont FontById(int id) const;
     QFont DefaultFont() const { return defaultFont_; }
@@ -116,7 +105,10 @@ class WindowBase : public QWidget {
     bool IsZoomed() const { return zoomed_; }
 
   protected:
-    bool event(QEvent* event) override;
+    // Called once from the event loop right after the layout is built: the window finds its
+    // controls (Find<T>) and connects to their signals here.
+    virtual void OnInit() {}
+
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -129,7 +121,7 @@ class WindowBase : public QWidget {
   private:
     friend class LayoutBuilder;
     bool Build(QWidget* parent, Qt::WindowFlags flags, bool topLevel);
-    void DeliverWindowInit();
+    void DeliverInit();
     void FinishClose(int result);
     void ApplyZoomButtons();
     void ReportVisibility(bool visible);
@@ -148,13 +140,6 @@ class WindowBase : public QWidget {
     QString error_;
     QEventLoop* modalLoop_ = nullptr;
     int modalResult_ = 0;
-
-    struct TimerEntry {
-        QPointer<Control> control;
-        int id = 0;
-        int period = 0;
-    };
-    std::map<int, TimerEntry> timers_;  // Qt timer id -> control and id
 };
 
 // Qt's names for "微软雅黑", the family every layout asks for: the installed CJK fonts.

@@ -30,12 +30,6 @@ void CWndUI::SetPageMaker(std::function<QWidget*()> make) {
     SyncVisibility();
 }
 
-void* CWndUI::GetInterface(const QString& name) {
-    // Exact, case-sensitive: callers ask for the host by this one name.
-    if (name == QLatin1String("WNDUI")) return this;
-    return ui::Control::GetInterface(name);
-}
-
 void CWndUI::SetAttribute(const QString& name, const QString& value) {
     if (name == QLatin1String("inset")) {
         if (auto e = ui::ParseEdges(value)) offsets_ = e->ToMargins();

@@ -25,9 +25,6 @@ class CWndUI : public ui::Control {
     void SetPageMaker(std::function<QWidget*()> make);
     QWidget* HostedWindow() const { return page_; }
 
-    QString ClassName() const override { return QStringLiteral("ControlUI"); }
-    // "WNDUI" (exactly) answers the host; other names go to the base control.
-    void* GetInterface(const QString& name) override;
     void SetAttribute(const QString& name, const QString& value) override;
     void SetPos(const QRect& rc) override;
     void setVisible(bool visible) override;

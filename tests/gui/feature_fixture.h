@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 #include <memory>
 
@@ -35,9 +36,10 @@ inline bool Shown(const ui::WindowBase* w, const char* name) {
     return c && c->IsVisibleFlag();
 }
 
-// A timer's ticks, as the window delivers them.
-inline void Tick(ui::WindowBase* w, const char* control, int id, int times = 1) {
-    for (int i = 0; i < times; ++i) w->SendNotify(Find(w, control), QStringLiteral("timer"), id);
+// A window's timer ticking `times` times, without waiting for it.
+inline void Fire(const QTimer& timer, int times = 1) {
+    for (int i = 0; i < times; ++i)
+        QMetaObject::invokeMethod(const_cast<QTimer*>(&timer), "timeout", Qt::DirectConnection);
 }
 
 inline ui::MenuWnd* OpenMenu(const QString& layout) {
@@ -49,7 +51,7 @@ inline ui::MenuWnd* OpenMenu(const QString& layout) {
 }
 
 // The world of one case: the store opened on a fresh folder at 8 December 2026, 10:00 by the
-// clock, and the main window built (its "windowinit" done, a tray taken as there).
+// clock, and the main window built (its OnInit done, a tray taken as there).
 class Desk {
   public:
     bool Open() {

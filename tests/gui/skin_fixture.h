@@ -8,8 +8,7 @@
 #include "ui/skin_package.h"
 #include "ui/window_base.h"
 
-// A throw-away skin folder installed as the current package, and a window recording what it
-// is told.
+// A throw-away skin folder installed as the current package, and a window counting its OnInit.
 class SkinFixture {
   public:
     void Write(const QString& name, const QByteArray& content) {
@@ -28,15 +27,10 @@ class RecordingWindow : public ui::WindowBase {
   public:
     explicit RecordingWindow(QString layout) : layout_(std::move(layout)) {}
     QString LayoutFile() const override { return layout_; }
-    void Notify(const ui::Notification& msg) override {
-        log << msg.type + ":" + msg.SenderName() + ":" + QString::number(msg.wParam);
-    }
-    bool HandleWindowMessage(ui::WindowMessage* msg) override {
-        log << QString("message:%1:%2").arg(int(msg->type())).arg(msg->text());
-        return true;
-    }
-    int Count(const QString& entry) const { return int(log.count(entry)); }
-    QStringList log;
+    int inits = 0;
+
+  protected:
+    void OnInit() override { ++inits; }
 
   private:
     QString layout_;

@@ -30,7 +30,7 @@ QStringList DrinkRows() {
     return out;
 }
 
-// The frame of a kind once its window has been set up (its "windowinit" came from the loop).
+// The frame of a kind once its window has been set up (its OnInit came from the loop).
 CFramePopupDlg* Frame(PopupKind kind) {
     CFramePopupDlg* frame = nullptr;
     (void)QTest::qWaitFor([&] {
@@ -149,12 +149,12 @@ void TestDrinkWindows::drinkAndCountDown() {
 
     QStringList seconds{TextOf(panel, "label_second")};
     for (int i = 0; i < 5; ++i) {
-        Tick(panel, "label_second", 256);
+        Fire(panel->CountdownTimer());
         seconds << TextOf(panel, "label_second");
     }
     QCOMPARE(seconds, QStringList({"6", "5", "4", "3", "2", "1"}));
     QCOMPARE(main_->CurrentPage(), QString("btn_drink_imm"));
-    Tick(panel, "label_second", 256);  // the sixth second: the host is asked to dismiss
+    Fire(panel->CountdownTimer());  // the sixth second: the host is asked to dismiss
     QTRY_COMPARE(main_->CurrentPage(), QString());
     QCOMPARE(DrinkRows().size(), 1);
 }
@@ -170,10 +170,10 @@ void TestDrinkWindows::nothingToDrink() {
     QTest::mouseClick(Find(panel, "btn_modify"), Qt::LeftButton);
     QTest::keyClick(amount->LineEdit(), Qt::Key_Delete);
     QCOMPARE(GetDrinkTargetOnce(), 0);  // stored at once, as typed
-    ui::Control* drink = Find(panel, "btn_drink_imm");
+    auto* drink = Find<ui::Button>(panel, "btn_drink_imm");
     QVERIFY(!drink->isEnabled());
     QTest::mouseClick(drink, Qt::LeftButton);
-    drink->Notify("click");  // even a click that got through records nothing
+    emit drink->clicked();  // even a click that got through records nothing
     QVERIFY(DrinkRows().isEmpty());
     QTest::keyClicks(amount->LineEdit(), "0");
     QVERIFY(!drink->isEnabled());
@@ -197,7 +197,7 @@ void TestDrinkWindows::pageLeftDuringCountdown() {
     QVERIFY(Find(panel, "container_drink_button")->IsVisibleFlag());
     QVERIFY(!Find(panel, "container_drink_over")->IsVisibleFlag());
     main_->ShowPage("btn_back");
-    for (int i = 0; i < 6; ++i) Tick(panel, "label_second", 256);
+    for (int i = 0; i < 6; ++i) Fire(panel->CountdownTimer());
     QCoreApplication::processEvents();
     main_->ShowPage("btn_drink_imm");
     QCoreApplication::processEvents();  // a page is built when first shown
@@ -263,10 +263,10 @@ void TestDrinkWindows::slideIntoTheCorner() {
     QCOMPARE(content().size(), QSize(280, 360));
     QCOMPARE(content().topLeft(), QPoint(work.right() + 1 - 280, work.bottom() + 1));
     QVERIFY(frame->IsSliding());
-    QCOMPARE(frame->TimerPeriod(Find(frame, "label_title"), 256), 10);
+    QCOMPARE(frame->SlideTimer().interval(), 10);
     int ticks = 0;
     while (frame->IsSliding() && ticks < 200) {
-        Tick(frame, "label_title", 256);
+        Fire(frame->SlideTimer());
         ++ticks;
         if (frame->IsSliding()) QCOMPARE(content().top(), work.bottom() + 1 - 4 * ticks);
     }
@@ -301,11 +301,10 @@ void TestDrinkWindows::frameMenu() {
     DrinkPopupOpen();
     CFramePopupDlg* frame = Frame(kDrinkReminderPopup);
     QVERIFY(frame);
-    while (frame->IsSliding()) Tick(frame, "label_title", 256);
-    ui::Control* back = Find(main_.get(), "btn_back");
+    while (frame->IsSliding()) Fire(frame->SlideTimer());
     for (const bool on : {true, false}) {
         QCOMPARE(GetRemindOnTimeDrk(), on);
-        QCOMPARE(main_->HasTimer(back, Reminders::kDrinkTimerId), on);
+        QCOMPARE(main_->DrinkTimer().isActive(), on);
         QTest::mouseClick(Find(frame, "btn_main_menu"), Qt::LeftButton);
         ui::MenuWnd* menu = OpenMenu("menu_frame.xml");
         QVERIFY(menu);
@@ -314,12 +313,12 @@ void TestDrinkWindows::frameMenu() {
         QCOMPARE(menu->mapToGlobal(menu->ClientRect().topLeft()), button + QPoint(-96, 10));
         menu->Choose(menu->Item("menu_frame_nopop"));
         QTRY_COMPARE(GetRemindOnTimeDrk(), !on);
-        QCOMPARE(main_->HasTimer(back, Reminders::kDrinkTimerId), !on);
+        QCOMPARE(main_->DrinkTimer().isActive(), !on);
     }
-    frame->OnMenuClick("menu_frame_tipset");
+    frame->OnMenuCommand("menu_frame_tipset");
     QVERIFY(main_->isVisible());
     QCOMPARE(main_->CurrentPage(), QString("btn_drinkwater_set"));
-    frame->OnMenuClick("menu_frame_feedback");
+    frame->OnMenuCommand("menu_frame_feedback");
     QVERIFY(OpenPopupFrame(kDrinkReminderPopup));
 }
 
@@ -385,23 +384,22 @@ void TestDrinkWindows::settingsInterval() {
     QCOMPARE(hour->SelectedText(), QString("0"));
     QCOMPARE(minute->SelectedText(), QString("0"));  // 7 is no item: as the layout left it
     QCOMPARE(GetRemindMinuteDrk(), 7);
-    ui::Control* back = Find(main_.get(), "btn_back");
     clock_.now = clock_.now.addSecs(600);
     minute->SelectItemByValue(30);
     QCOMPARE(GetRemindMinuteDrk(), 30);
-    QCOMPARE(main_->TimerPeriod(back, Reminders::kDrinkTimerId), 1800000);
+    QCOMPARE(main_->DrinkTimer().interval(), 1800000);
     hour->SelectItem(1);  // the minutes shown are what is stored with it
     QCOMPARE(GetRemindHourDrk(), 1);
     QCOMPARE(GetRemindMinuteDrk(), 30);
-    QCOMPARE(main_->TimerPeriod(back, Reminders::kDrinkTimerId), 5400000);
+    QCOMPARE(main_->DrinkTimer().interval(), 5400000);
     QCOMPARE(GetNextDrinkDue(), clock_.now.addSecs(5400));
     minute->SelectItem(0);
-    QCOMPARE(main_->TimerPeriod(back, Reminders::kDrinkTimerId), 3600000);
+    QCOMPARE(main_->DrinkTimer().interval(), 3600000);
     hour->SelectItem(0);  // 0 h 0 min: the minutes become 5
     QCOMPARE(minute->SelectedText(), QString("5"));
     QCOMPARE(GetRemindHourDrk(), 0);
     QCOMPARE(GetRemindMinuteDrk(), 5);
-    QCOMPARE(main_->TimerPeriod(back, Reminders::kDrinkTimerId), 300000);
+    QCOMPARE(main_->DrinkTimer().interval(), 300000);
 }
 
 // The switch stops and restarts the timer; the next time shows what is in force, refreshed ten
@@ -413,22 +411,20 @@ void TestDrinkWindows::settingsSwitchAndRefresh() {
     CDrinkWaterDlg* page = SettingsPage();
     QTRY_VERIFY(Find(page, "check_remind_ontime_drk"));
     QVERIFY(page->IsRefreshing());
-    QCOMPARE(page->TimerPeriod(Find(page, "label_remind_time_drk"), 256), 100);
     QCOMPARE(TextOf(page, "label_remind_time_drk"), QString("10:30"));
-    ui::Control* back = Find(main_.get(), "btn_back");
     QTest::mouseClick(Find(page, "check_remind_ontime_drk"), Qt::LeftButton);
     QVERIFY(!GetRemindOnTimeDrk());
-    QVERIFY(!main_->HasTimer(back, Reminders::kDrinkTimerId));
-    Tick(page, "label_remind_time_drk", 256);
+    QVERIFY(!main_->DrinkTimer().isActive());
+    page->RefreshNextReminder();
     QCOMPARE(TextOf(page, "label_remind_time_drk"), QString("--"));
     clock_.now = QDateTime(QDate(2026, 12, 8), QTime(23, 45));
     QTest::mouseClick(Find(page, "check_remind_ontime_drk"), Qt::LeftButton);
-    QVERIFY(main_->HasTimer(back, Reminders::kDrinkTimerId));
-    Tick(page, "label_remind_time_drk", 256);
+    QVERIFY(main_->DrinkTimer().isActive());
+    page->RefreshNextReminder();
     QCOMPARE(TextOf(page, "label_remind_time_drk"), QString("00:15"));
     // Switched elsewhere (the reminder's menu): the page follows at its next refresh.
     SetRemindOnTimeDrk(false);
-    Tick(page, "label_remind_time_drk", 256);
+    page->RefreshNextReminder();
     QVERIFY(!Find<ui::CheckBox>(page, "check_remind_ontime_drk")->IsChecked());
     // Unseen, it does not wake the program.
     main_->ShowPage("btn_back");
@@ -448,19 +444,18 @@ void TestDrinkWindows::settingsSwitchAndRefresh() {
 // Both timers armed at start with their periods and due times; a tick opens the reminder
 // unless one is open and moves the due time on; re-arming one leaves the other alone.
 void TestDrinkWindows::reminderTimers() {
-    ui::Control* back = Find(main_.get(), "btn_back");
-    QCOMPARE(main_->TimerPeriod(back, Reminders::kRelaxTimerId), 7200000);
-    QCOMPARE(main_->TimerPeriod(back, Reminders::kDrinkTimerId), 1800000);
+    QCOMPARE(main_->RelaxTimer().interval(), 7200000);
+    QCOMPARE(main_->DrinkTimer().interval(), 1800000);
     QCOMPARE(GetNextRelaxDue(), clock_.now.addSecs(7200));
     QCOMPARE(GetNextDrinkDue(), clock_.now.addSecs(1800));
 
     clock_.now = clock_.now.addSecs(1800);
-    Tick(main_.get(), "btn_back", Reminders::kDrinkTimerId);
+    Fire(main_->DrinkTimer());
     QVERIFY(OpenPopupFrame(kDrinkReminderPopup));
     QCOMPARE(GetNextDrinkDue(), clock_.now.addSecs(1800));
     clock_.now = clock_.now.addSecs(1800);
     RelaxSettingsPopupOpen(nullptr);  // another kind does not count
-    Tick(main_.get(), "btn_back", Reminders::kDrinkTimerId);
+    Fire(main_->DrinkTimer());
     QCOMPARE(OpenPopupFrames().size(), std::size_t(2));
     QCOMPARE(GetNextDrinkDue(), clock_.now.addSecs(1800));
 
@@ -468,10 +463,10 @@ void TestDrinkWindows::reminderTimers() {
     clock_.now = clock_.now.addSecs(60);
     SetRemindMinuteDrk(4);
     main_->RearmDrinkTimer();
-    QCOMPARE(main_->TimerPeriod(back, Reminders::kDrinkTimerId), 300000);
+    QCOMPARE(main_->DrinkTimer().interval(), 300000);
     QCOMPARE(GetNextDrinkDue(), clock_.now.addSecs(240));
     QCOMPARE(GetNextRelaxDue(), relaxDue);
-    QCOMPARE(main_->TimerPeriod(back, Reminders::kRelaxTimerId), 7200000);
+    QCOMPARE(main_->RelaxTimer().interval(), 7200000);
 }
 
 QTEST_MAIN(TestDrinkWindows)

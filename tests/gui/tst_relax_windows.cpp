@@ -39,7 +39,7 @@ CHaveRelaxLockDlg* Lock() {
 }
 
 void SlideToRest(CHaveRelaxPopDlg* prompt) {
-    for (int i = 0; i < 200 && prompt->IsSliding(); ++i) Tick(prompt, "label_tips", 256);
+    for (int i = 0; i < 200 && prompt->IsSliding(); ++i) Fire(prompt->SlideTimer());
 }
 
 }  // namespace
@@ -145,20 +145,20 @@ void TestRelaxWindows::promptCountdown() {
     CHaveRelaxPopDlg* prompt = Prompt();
     QVERIFY(prompt);
     QCOMPARE(TextOf(prompt, "label_countdown"), shown.first());
-    QVERIFY(!prompt->HasTimer(Find(prompt, "label_tips"), 257));
+    QVERIFY(!prompt->PromptTimer().isActive());
     SlideToRest(prompt);
     const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
     QCOMPARE(prompt->geometry().topLeft() + prompt->ClientRect().bottomRight(), work.bottomRight());
-    QCOMPARE(prompt->TimerPeriod(Find(prompt, "label_tips"), 257), 1000);
+    QCOMPARE(prompt->PromptTimer().interval(), 1000);
     QStringList seen{TextOf(prompt, "label_countdown")};
     for (int i = 1; i < shown.size(); ++i) {
-        Tick(prompt, "label_tips", 257);
+        Fire(prompt->PromptTimer());
         seen << TextOf(prompt, "label_countdown");
     }
     QCOMPARE(seen, shown);
     QVERIFY(!prompt->IsBreaking());
     QPointer<CHaveRelaxPopDlg> alive(prompt);
-    Tick(prompt, "label_tips", 257);  // the last second: the break, full screen by default
+    Fire(prompt->PromptTimer());  // the last second: the break, full screen by default
     QTRY_VERIFY(!alive);
     QVERIFY(Lock());
 }
@@ -187,12 +187,12 @@ void TestRelaxWindows::breakInThePrompt() {
             QTRY_VERIFY(!alive);
             continue;
         }
-        Tick(prompt, "label_tips", 258);
+        Fire(prompt->BreakTimer());
         QCOMPARE(TextOf(prompt, "label_relax_time"), QString("02:59"));
-        Tick(prompt, "label_tips", 258, 178);
+        Fire(prompt->BreakTimer(), 178);
         QCOMPARE(TextOf(prompt, "label_relax_time"), QString("00:01"));
         QVERIFY(alive && !alive->IsClosed());
-        Tick(prompt, "label_tips", 258);  // the 180th second
+        Fire(prompt->BreakTimer());  // the 180th second
         QTRY_VERIFY(!alive);
         QVERIFY(!CHaveRelaxLockDlg::Instance());
     }
@@ -208,9 +208,9 @@ void TestRelaxWindows::breakPressedDuringTheSlide() {
     QVERIFY(prompt && prompt->IsSliding());
     QTest::mouseClick(Find(prompt, "btn_relax_yes"), Qt::LeftButton);
     SlideToRest(prompt);
-    QVERIFY(!prompt->HasTimer(Find(prompt, "label_tips"), 257));
-    QCOMPARE(prompt->TimerPeriod(Find(prompt, "label_tips"), 258), 1000);
-    Tick(prompt, "label_tips", 258, 5);
+    QVERIFY(!prompt->PromptTimer().isActive());
+    QCOMPARE(prompt->BreakTimer().interval(), 1000);
+    Fire(prompt->BreakTimer(), 5);
     QCOMPARE(TextOf(prompt, "label_relax_time"), QString("09:55"));
 }
 
@@ -242,18 +242,17 @@ void TestRelaxWindows::promptMenu() {
     RelaxPromptOpen();
     CHaveRelaxPopDlg* prompt = Prompt();
     SlideToRest(prompt);
-    ui::Control* back = Find(main_.get(), "btn_back");
     for (const bool on : {true, false}) {
-        QCOMPARE(main_->HasTimer(back, Reminders::kRelaxTimerId), on);
+        QCOMPARE(main_->RelaxTimer().isActive(), on);
         QTest::mouseClick(Find(prompt, "btn_main_menu"), Qt::LeftButton);
         ui::MenuWnd* menu = OpenMenu("menu_relax.xml");
         QVERIFY(menu);
         QCOMPARE(menu->Item("menu_relax_nopop")->Icon(), on ? QString() : QString("menu_tick.png"));
         menu->Choose(menu->Item("menu_relax_nopop"));
         QTRY_COMPARE(GetRemindOnTime(), !on);
-        QCOMPARE(main_->HasTimer(back, Reminders::kRelaxTimerId), !on);
+        QCOMPARE(main_->RelaxTimer().isActive(), !on);
     }
-    prompt->OnMenuClick("menu_relax_tipset");
+    prompt->OnMenuCommand("menu_relax_tipset");
     QVERIFY(OpenPopupFrame(kRelaxSettingsPopup));
 }
 
@@ -282,18 +281,18 @@ void TestRelaxWindows::lockBreak() {
     QVERIFY(lock->windowFlags() & Qt::WindowStaysOnTopHint);
     QCOMPARE(lock->Veils().size(), std::size_t(QGuiApplication::screens().size() - 1));
     QCOMPARE(TextOf(lock, "label_relax_time"), atOpen);
-    Tick(lock, "tab_group", 256);
+    Fire(lock->BreakTimer());
     if (firstTick.isEmpty()) {
         QVERIFY(lock->IsFinished());
     } else {
         QCOMPARE(TextOf(lock, "label_relax_time"), firstTick);
-        Tick(lock, "tab_group", 256, minutes * 60 - 2);
+        Fire(lock->BreakTimer(), minutes * 60 - 2);
         QVERIFY(!lock->IsFinished());
-        Tick(lock, "tab_group", 256);
+        Fire(lock->BreakTimer());
         QVERIFY(lock->IsFinished());
     }
     QVERIFY(!Shown(lock, "hori_relax"));
-    QVERIFY(!lock->HasTimer(Find(lock, "tab_group"), 256));
+    QVERIFY(!lock->BreakTimer().isActive());
     QVERIFY(!lock->IsClosed());  // it waits on the completion view
 }
 
@@ -333,13 +332,13 @@ void TestRelaxWindows::lockMenu() {
         QTRY_COMPARE(GetRemindFullScreen(), !fullScreen);
         QVERIFY(CHaveRelaxLockDlg::Instance() == lock && !lock->IsClosed());
     }
-    lock->OnMenuClick("menu_relax_tipset");
-    lock->OnMenuClick("menu_relax_tipset");
+    lock->OnMenuCommand("menu_relax_tipset");
+    lock->OnMenuCommand("menu_relax_tipset");
     QCOMPARE(OpenPopupFrames().size(), std::size_t(1));
     CFramePopupDlg* frame = OpenPopupFrame(kRelaxSettingsPopup);
     QCOMPARE(frame->parentWidget(), lock);
     QVERIFY(qobject_cast<CHaveRelaxDlg*>(frame->Content()));
-    lock->OnMenuClick("menu_relax_feedback");
+    lock->OnMenuCommand("menu_relax_feedback");
 }
 
 // The page's rules: the switch with its full-screen neighbour and the timer, the interval never
@@ -356,18 +355,17 @@ void TestRelaxWindows::settingsPage() {
     QCOMPARE(Find<ui::Combo>(page, "combo_countdown")->SelectedText(), QString("15"));
     QCOMPARE(GetCountDownSecond(), 7);
     QCOMPARE(TextOf(page, "label_remind_time"), QString("12:00"));
-    ui::Control* back = Find(main_.get(), "btn_back");
 
     QTest::mouseClick(Find(page, "check_remind_ontime"), Qt::LeftButton);
     QVERIFY(!GetRemindOnTime());
-    QVERIFY(!main_->HasTimer(back, Reminders::kRelaxTimerId));
+    QVERIFY(!main_->RelaxTimer().isActive());
     QVERIFY(!Shown(page, "check_remind_fullscreen") && !Shown(page, "label_remind_fullscreen"));
-    Tick(page, "label_remind_time", 256);
+    page->RefreshLiveState();
     QCOMPARE(TextOf(page, "label_remind_time"), QString("--"));
     clock_.now = clock_.now.addSecs(60);
     QTest::mouseClick(Find(page, "check_remind_ontime"), Qt::LeftButton);
     QVERIFY(Shown(page, "check_remind_fullscreen"));
-    QCOMPARE(main_->TimerPeriod(back, Reminders::kRelaxTimerId), 7200000);
+    QCOMPARE(main_->RelaxTimer().interval(), 7200000);
 
     auto* hour = Find<ui::Combo>(page, "combo_remind_hour");
     auto* minute = Find<ui::Combo>(page, "combo_remind_minute");
@@ -375,13 +373,13 @@ void TestRelaxWindows::settingsPage() {
     minute->SelectItemByValue(30);
     QCOMPARE(GetRemindHour(), 1);
     QCOMPARE(GetRemindMinute(), 30);
-    QCOMPARE(main_->TimerPeriod(back, Reminders::kRelaxTimerId), 5400000);
+    QCOMPARE(main_->RelaxTimer().interval(), 5400000);
     QCOMPARE(GetNextRelaxDue(), clock_.now.addSecs(5400));
     minute->SelectItemByValue(0);
     hour->SelectItemByValue(0);  // 0 h 0 min: the minutes become 5
     QCOMPARE(minute->SelectedText(), QString("5"));
     QCOMPARE(GetRemindMinute(), 5);
-    QCOMPARE(main_->TimerPeriod(back, Reminders::kRelaxTimerId), 300000);
+    QCOMPARE(main_->RelaxTimer().interval(), 300000);
     Find<ui::Combo>(page, "combo_countdown")->SelectItemByValue(45);
     Find<ui::Combo>(page, "combo_relax_minute")->SelectItemByValue(60);
     QCOMPARE(GetCountDownSecond(), 45);
@@ -411,10 +409,10 @@ void TestRelaxWindows::settingsPagesFollowEachOther() {
     QTRY_VERIFY(framePage->IsRefreshing());
     QTest::mouseClick(Find(framePage, "check_remind_fullscreen"), Qt::LeftButton);
     QVERIFY(!GetRemindFullScreen());
-    Tick(MainPage(), "label_remind_time", 256);
+    MainPage()->RefreshLiveState();
     QVERIFY(!Find<ui::CheckBox>(MainPage(), "check_remind_fullscreen")->IsChecked());
     SetRemindOnTime(false);  // as the prompt's menu does
-    Tick(framePage, "label_remind_time", 256);
+    framePage->RefreshLiveState();
     QVERIFY(!Find<ui::CheckBox>(framePage, "check_remind_ontime")->IsChecked());
     QVERIFY(!Shown(framePage, "check_remind_fullscreen"));
 }
@@ -422,17 +420,17 @@ void TestRelaxWindows::settingsPagesFollowEachOther() {
 // The relax timer opens the prompt unless it or the lock is open, and the due time moves on.
 void TestRelaxWindows::relaxTimerTicks() {
     clock_.now = clock_.now.addSecs(7200);
-    Tick(main_.get(), "btn_back", Reminders::kRelaxTimerId);
+    Fire(main_->RelaxTimer());
     CHaveRelaxPopDlg* prompt = Prompt();
     QVERIFY(prompt);
     QCOMPARE(GetNextRelaxDue(), clock_.now.addSecs(7200));
     clock_.now = clock_.now.addSecs(7200);
-    Tick(main_.get(), "btn_back", Reminders::kRelaxTimerId);
+    Fire(main_->RelaxTimer());
     QCOMPARE(CHaveRelaxPopDlg::Instance(), prompt);
     QCOMPARE(GetNextRelaxDue(), clock_.now.addSecs(7200));
     prompt->StartBreak();
     QVERIFY(Lock());
-    Tick(main_.get(), "btn_back", Reminders::kRelaxTimerId);
+    Fire(main_->RelaxTimer());
     QCoreApplication::processEvents();
     QVERIFY(!CHaveRelaxPopDlg::Instance());
 }

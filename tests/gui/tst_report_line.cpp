@@ -196,12 +196,6 @@ void TestReportLine::labelsCentredInTheControlsFont() {
 
 void TestReportLine::labelAttributes() {
     CReportLineUI chart;
-    QCOMPARE(chart.GetInterface("ReportLine"), static_cast<void*>(&chart));
-    QCOMPARE(chart.GetInterface("Label"), static_cast<void*>(static_cast<ui::Label*>(&chart)));
-    chart.SetAttribute("showhtml", "true");
-    QVERIFY(chart.IsShowHtml());
-    chart.SetAttribute("showhtml", "yes");
-    QVERIFY(!chart.IsShowHtml());
     chart.SetAttribute("textpadding", "3,0,5,0");
     chart.SetText("一二三");
     QCOMPARE(chart.FixedWidth(), 0);  // not automatic yet
