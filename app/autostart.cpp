@@ -130,10 +130,6 @@ bool SetAutoRun(bool on) {
     return file.commit();
 }
 
-QString GetInstallFolder() {
-    return ProcessLaunch::GetProgramFolder();
-}
-
 QString QuoteExecArgument(const QString& path) {
     // First level, the Exec rules: one quoted argument, with the reserved characters escaped
     // and '%' doubled so it is not read as a field code.

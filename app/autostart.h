@@ -17,8 +17,6 @@ bool IsAutoRunOn();
 // On: writes the entry (atomically, creating the folder) with Exec = the running executable,
 // quoted. Off: removes the entry; no entry is fine. False when the file system refused.
 bool SetAutoRun(bool on);
-// The folder that holds the running executable.
-QString GetInstallFolder();
 
 // `path` as one argument of a desktop entry's Exec value: double-quoted, with the characters
 // the Exec rules reserve escaped, then escaped again as a desktop entry string value.

@@ -533,10 +533,6 @@ bool AddDrink(int millilitres) {
     return InsertDrinkAt(millilitres, now);
 }
 
-bool InsertDrinkRecord(int millilitres) {
-    return InsertDrinkAt(millilitres, Clock::Current().Now());
-}
-
 bool SumDrinkSize(const std::string& start, const std::string& end, int& out) {
     return QueryOneInt(
         "select ifnull(sum(size),0) from DrinkWaterRecord where DrinkDate >= ? and "

@@ -83,7 +83,6 @@ void SetNextDrinkDue(const QDateTime& due);
 // The drink log. Dates are "yyyy-MM-dd" texts; ranges include start and exclude end.
 std::string FormatDrinkDate(const QDate& date);
 bool AddDrink(int millilitres);  // adds to today's total even when the insert fails
-bool InsertDrinkRecord(int millilitres);
 bool SumDrinkSize(const std::string& start, const std::string& end, int& out);
 bool CountDrinks(const std::string& start, const std::string& end, int& out);
 bool CountDaysReachingTarget(const std::string& start, const std::string& end, int target,

@@ -49,7 +49,7 @@ int main(int argc, char* argv[]) {
             const QTime time(8 + i * 14 / drinks, random.bounded(60), random.bounded(60));
             clock.now = QDateTime(day, time);
             const int size = 150 + 50 * random.bounded(5);  // 150 … 350 ml
-            ok = SettingsStore::InsertDrinkRecord(size) && ok;
+            ok = SettingsStore::AddDrink(size) && ok;
             ++written;
         }
     }
