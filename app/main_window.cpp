@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QMouseEvent>
 
@@ -181,6 +182,10 @@ void CMainDlg::InitControls() {
     c_.containerRelax = Find("container_relax");
     c_.containerEyeProtect = Find("container_eye_protect");
 
+    // The small buttons of a tile show while the shown focus is in it.
+    connect(qApp, &QApplication::focusChanged, this, [this] { UpdateTileHover(pointer_); });
+    connect(&ui::FocusMarks::Instance(), &ui::FocusMarks::ShownChanged, this,
+            [this] { UpdateTileHover(pointer_); });
     // Tile hover follows the pointer over every control of the window.
     setMouseTracking(true);
     installEventFilter(this);
@@ -221,14 +226,19 @@ void CMainDlg::ShowPage(const QString& buttonName) {
         if (host) host->setVisible(false);
 
     const int index = PageIndexByButton(buttonName);
+    // The tiles lie under the pages: out of sight, they are out of the keyboard's way too.
+    for (ui::Control* tile : {c_.containerEyeProtect, c_.containerDrinkWater, c_.containerRelax})
+        if (tile) tile->setVisible(index < 0);
     if (index >= 0) {
         if (c_.containerBack) c_.containerBack->setVisible(true);
         if (ui::Control* host = c_.pageHosts[static_cast<std::size_t>(index)])
             host->setVisible(true);
         if (c_.labelBack)
             c_.labelBack->SetText(QString::fromUtf8(kPages[static_cast<std::size_t>(index)].title));
+        ui::FocusFirstIn(pages_[static_cast<std::size_t>(index)]);
     } else if (buttonName == QLatin1String("btn_back") && c_.containerTitle) {
         c_.containerTitle->setVisible(true);
+        ui::FocusFirstIn(c_.containerEyeProtect);
     }
 }
 
@@ -281,10 +291,12 @@ void CMainDlg::AskToExit() {
 }
 
 void CMainDlg::UpdateTileHover(const QPoint& p) {
+    pointer_ = p;
     if (!c_.containerEyeProtect) return;
+    QWidget* focus = ui::FocusMarks::Instance().Shown() ? QApplication::focusWidget() : nullptr;
     // QRect::contains leaves the right and bottom edges (x + width, y + height) outside.
-    const auto inside = [&p](const ui::Control* tile) {
-        return tile && tile->geometry().contains(p);
+    const auto inside = [&p, focus](const ui::Control* tile) {
+        return tile && (tile->geometry().contains(p) || tile->isAncestorOf(focus));
     };
     const bool onDrink = inside(c_.containerDrinkWater);
     if (c_.btnAchievement) c_.btnAchievement->setVisible(onDrink);

@@ -40,7 +40,8 @@ class CMainDlg : public ui::WindowBase, public FeatureHost {
     void RearmDrinkTimer() override;
     // The actions of the title and tray menus' items.
     void OnMenuCommand(const QString& itemName);
-    // Shows each tile's small buttons while the point (client coordinates) is on that tile.
+    // Shows each tile's small buttons while the point (client coordinates) is on that tile, or
+    // while the keyboard focus, shown, is in it.
     void UpdateTileHover(const QPoint& clientPoint);
     void OpenTitleMenu();
     // The tray's own menu, its top 252 pixels above the pointer.
@@ -99,6 +100,7 @@ class CMainDlg : public ui::WindowBase, public FeatureHost {
     CHaveRelaxDlg relaxPage_;
     TrayIcon* tray_ = nullptr;
     bool trayAvailable_ = true;
+    QPoint pointer_{-1, -1};  // over the window's client area; off it, outside every tile
     QTimer relaxTimer_;
     QTimer drinkTimer_;
 };

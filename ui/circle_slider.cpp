@@ -255,7 +255,7 @@ void CCircleSliderUI::PaintRing(QPainter& painter) {
                                  static_cast<int>(end.y() + kThumbHalf));
         const QRect thumb(topLeft,
                           QSize(bottomRight.x() - topLeft.x(), bottomRight.y() - topLeft.y()));
-        if (adjustable_ && keyboardFocus_ && hasFocus()) {
+        if (adjustable_ && ShowsFocusMark()) {
             // Where the keys act, for someone who came here with Tab.
             QColor halo = fg;
             halo.setAlphaF(0.3f);
@@ -376,7 +376,6 @@ void CCircleSliderUI::mousePressEvent(QMouseEvent* event) {
         return;
     }
     event->accept();
-    keyboardFocus_ = false;
     setFocus(Qt::MouseFocusReason);
     dragging_ = true;
     dragMoved_ = false;
@@ -467,20 +466,6 @@ void CCircleSliderUI::keyPressEvent(QKeyEvent* event) {
     }
     event->accept();
     UserSets(static_cast<int>(std::clamp<std::int64_t>(*target, min_, UserMaximum())), true);
-}
-
-void CCircleSliderUI::focusInEvent(QFocusEvent* event) {
-    const Qt::FocusReason reason = event->reason();
-    keyboardFocus_ = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
-                     reason == Qt::ShortcutFocusReason;
-    update();
-    ui::Progress::focusInEvent(event);
-}
-
-void CCircleSliderUI::focusOutEvent(QFocusEvent* event) {
-    keyboardFocus_ = false;
-    update();
-    ui::Progress::focusOutEvent(event);
 }
 
 void CCircleSliderUI::hideEvent(QHideEvent* event) {

@@ -75,8 +75,8 @@ class CCircleSliderUI : public ui::Progress {
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
+    // The halo around the thumb is the gauge's focus mark: nothing else.
+    void PaintFocusMark(QPainter&) override {}
     void hideEvent(QHideEvent* event) override;
 
   private:
@@ -110,6 +110,5 @@ class CCircleSliderUI : public ui::Progress {
     bool dragging_ = false;
     bool dragMoved_ = false;
     int dragStartValue_ = 0;
-    int wheelRemainder_ = 0;      // eighths of a degree not yet a notch
-    bool keyboardFocus_ = false;  // the focus came by Tab: show where it is
+    int wheelRemainder_ = 0;  // eighths of a degree not yet a notch
 };

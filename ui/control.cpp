@@ -1,9 +1,12 @@
 #include "ui/control.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
 
+#include "ui/log.h"
 #include "ui/skin_package.h"
 #include "ui/skin_paint.h"
 #include "ui/window_base.h"
@@ -11,7 +14,53 @@
 
 namespace ui {
 
-Control::Control(QWidget* parent) : QWidget(parent) {}
+namespace {
+
+const QColor kFocusGreen(0x2E, 0xAC, 0x6F);
+constexpr qreal kFocusPen = 2;
+constexpr qreal kFocusRound = 4;
+
+}  // namespace
+
+FocusMarks::FocusMarks() {
+    qApp->installEventFilter(this);
+    // Where the keys act, for the debug trace: the control, or the edit a line edit belongs to.
+    connect(qApp, &QApplication::focusChanged, this, [](QWidget*, QWidget* now) {
+        QWidget* w = now;
+        while (w && !qobject_cast<Control*>(w)) w = w->parentWidget();
+        if (w) qCDebug(lcUi).noquote() << "focus:" << w->objectName();
+    });
+}
+
+FocusMarks& FocusMarks::Instance() {
+    static FocusMarks* marks = new FocusMarks;  // lives as long as the application's filter
+    return *marks;
+}
+
+void FocusMarks::SetShown(bool shown) {
+    if (shown_ == shown) return;
+    shown_ = shown;
+    // The control that has the focus shows or drops its mark.
+    for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget()) {
+        w->update();
+        if (qobject_cast<Control*>(w)) break;
+    }
+    emit ShownChanged(shown);
+}
+
+bool FocusMarks::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Tab || key == Qt::Key_Backtab) SetShown(true);
+    } else if (event->type() == QEvent::MouseButtonPress) {
+        SetShown(false);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+Control::Control(QWidget* parent) : QWidget(parent) {
+    FocusMarks::Instance();
+}
 Control::~Control() = default;
 
 void Control::SetAttribute(const QString& name, const QString& value) {
@@ -155,6 +204,22 @@ void Control::paintEvent(QPaintEvent*) {
     PaintStatusImage(painter);
     PaintText(painter);
     PaintBorder(painter);
+    if (ShowsFocusMark()) PaintFocusMark(painter);
+}
+
+bool Control::ShowsFocusMark() const {
+    if (!FocusMarks::Instance().Shown() || !isEnabled()) return false;
+    return hasFocus() || (focusProxy() && focusProxy()->hasFocus());
+}
+
+void Control::PaintFocusMark(QPainter& painter) {
+    painter.setBrush(Qt::NoBrush);
+    const QRectF outer = QRectF(rect()).adjusted(1, 1, -1, -1);
+    painter.setPen(QPen(kFocusGreen, kFocusPen));
+    painter.drawRoundedRect(outer, kFocusRound, kFocusRound);
+    painter.setPen(QPen(Qt::white, 1));
+    painter.drawRoundedRect(outer.adjusted(1.5, 1.5, -1.5, -1.5), kFocusRound - 1.5,
+                            kFocusRound - 1.5);
 }
 
 void Control::PaintBkColor(QPainter& painter) {

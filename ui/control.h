@@ -12,6 +12,26 @@ namespace ui {
 
 class WindowBase;
 
+// Whether the keyboard focus is shown, for the whole program: from a Tab (or Backtab) until the
+// next press of a mouse button, as desktops do, so that clicks leave no marks behind.
+class FocusMarks : public QObject {
+    Q_OBJECT
+  public:
+    static FocusMarks& Instance();
+    bool Shown() const { return shown_; }
+    void SetShown(bool shown);
+
+  signals:
+    void ShownChanged(bool shown);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    FocusMarks();
+    bool shown_ = false;
+};
+
 class Control : public QWidget {
     Q_OBJECT
   public:
@@ -65,6 +85,10 @@ class Control : public QWidget {
     // Sets the hot state; the control repaints when it changes.
     virtual void SetHot(bool hot);
 
+    // Whether the control shows the keyboard focus now: it (or the widget it hands the focus
+    // to) has the focus, and focus marks are shown.
+    bool ShowsFocusMark() const;
+
     // Draws an image attribute inside rect(), honouring source, dest, corner and fade.
     bool DrawImage(QPainter& painter, const SkinImage& image) const;
     bool DrawImage(QPainter& painter, const SkinImage& image, const QRect& rect) const;
@@ -79,6 +103,9 @@ class Control : public QWidget {
     virtual void PaintStatusImage(QPainter&) {}
     virtual void PaintText(QPainter&) {}
     virtual void PaintBorder(QPainter& painter);
+    // The focus mark: a rounded green outline with a white line inside it, seen on light, dark
+    // and green backgrounds alike.
+    virtual void PaintFocusMark(QPainter& painter);
     // Re-places the parent's children after a change of a layout hint.
     void RelayoutParent();
 

@@ -22,6 +22,17 @@
 
 namespace ui {
 
+void FocusFirstIn(QWidget* area) {
+    if (!area) return;
+    for (QWidget* w = area->nextInFocusChain(); w && w != area; w = w->nextInFocusChain()) {
+        if (area->isAncestorOf(w) && w->isVisible() && w->isEnabled() &&
+            (w->focusPolicy() & Qt::TabFocus)) {
+            w->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+}
+
 void InstallFontSubstitutions() {
     const QString layoutFamily = QStringLiteral("微软雅黑");
     QStringList installed;

@@ -142,6 +142,10 @@ class WindowBase : public QWidget {
     int modalResult_ = 0;
 };
 
+// Gives the keyboard focus to the first control inside `area` that takes it from Tab (in the
+// order Tab visits them). Nothing happens when there is none.
+void FocusFirstIn(QWidget* area);
+
 // Qt's names for "微软雅黑", the family every layout asks for: the installed CJK fonts.
 void InstallFontSubstitutions();
 

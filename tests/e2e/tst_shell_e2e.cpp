@@ -53,6 +53,25 @@ QStringList TableNames(const QString& path) {
     return names;
 }
 
+// The controls Tab gives the focus to, one Tab each, as the program's debug trace names them.
+QStringList TabWalk(Desk& desk, int tabs) {
+    QStringList visited;
+    desk.Program().readAll();  // what came before the walk
+    QByteArray said;
+    for (int i = 0; i < tabs; ++i) {
+        desk.Xdotool({"key", "Tab"});
+        const bool moved = WaitFor([&] {
+            said += desk.Program().readAll();
+            return said.contains('\n') && said.contains("focus: ");
+        });
+        if (!moved) break;
+        const QList<QByteArray> lines = said.trimmed().split('\n');
+        visited << QString::fromUtf8(lines.last().mid(lines.last().indexOf("focus: ") + 7));
+        said.clear();
+    }
+    return visited;
+}
+
 }  // namespace
 
 class TestShellE2e : public QObject {
@@ -66,6 +85,7 @@ class TestShellE2e : public QObject {
     void windowComesBack();
     void tilesSwitchViews_data();
     void tilesSwitchViews();
+    void keyboardWalk();
     void filterAndWaysOut_data();
     void filterAndWaysOut();
     void unbuildableMainWindow_data();
@@ -227,6 +247,39 @@ void TestShellE2e::tilesSwitchViews() {
 }
 
 // A run from its start, with the stored filter put on the screen, to its end.
+// Keyboard alone: Tab visits only what can be seen, at home (the drink tile's own buttons
+// included) and on a page, and the control it reaches shows it.
+void TestShellE2e::keyboardWalk() {
+    Desk desk;
+    desk.SetProgramVariable("QT_LOGGING_RULES", "vita.ui.debug=true");
+    QVERIFY2(desk.Open(), desk.Failure());
+    const QPoint origin = desk.Main().rect.topLeft();
+    desk.Xdotool({"mousemove", QString::number(origin.x() + 200), QString::number(origin.y() + 13),
+                  "windowfocus", QString::number(desk.Main().id)});
+    // The drink tile's left edge: the mark is two green pixels, then one white one.
+    const QPoint markEdge = origin + QPoint(178, 130);
+    const auto mark = [&] {
+        const QImage edge = desk.Grab(QRect(markEdge, QSize(3, 1)));
+        return ColourAt(edge, {0, 0}) + " " + ColourAt(edge, {2, 0});
+    };
+    QVERIFY(mark() != "#2eac6f #ffffff");  // no mark before the keyboard is used
+    // Wherever the activation put the focus, the walk comes round to the title bar's menu.
+    for (int i = 0; i < 12 && TabWalk(desk, 1) != QStringList{"btn_main_menu"}; ++i) {
+    }
+    QCOMPARE(TabWalk(desk, 5), QStringList({"btn_show_min", "btn_wnd_close", "btn_eyeprotect",
+                                            "btn_eyeprotect_set", "btn_drink_imm"}));
+    QTRY_COMPARE_WITH_TIMEOUT(mark(), QString("#2eac6f #ffffff"), kWaitMs);
+    QCOMPARE(TabWalk(desk, 5), QStringList({"btn_drinkwater_set", "btn_achievement", "btn_relax",
+                                            "btn_haverelax_set", "btn_main_menu"}));
+    // Return on the drink tile: its page, with the focus on the page's first control.
+    QCOMPARE(TabWalk(desk, 5).last(), QString("btn_drink_imm"));
+    desk.Xdotool({"key", "Return"});
+    QTRY_VERIFY_WITH_TIMEOUT(desk.Program().peek(1 << 16).contains("focus: btn_modify"), kWaitMs);
+    QCOMPARE(TabWalk(desk, 7),
+             QStringList({"btn_drink_imm", "btn_drink_no", "btn_back", "btn_main_menu",
+                          "btn_show_min", "btn_wnd_close", "btn_modify"}));
+}
+
 void TestShellE2e::filterAndWaysOut_data() {
     QTest::addColumn<bool>("on");
     QTest::addColumn<int>("percent");
