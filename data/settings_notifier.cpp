@@ -1,0 +1,6 @@
+#include "data/settings_notifier.h"
+
+SettingsNotifier& SettingsNotifier::Instance() {
+    static SettingsNotifier notifier;
+    return notifier;
+}
