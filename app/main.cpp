@@ -8,15 +8,18 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <QDBusConnection>
 #include "app/main_window.h"
 #include "app/single_instance.h"
 #include "app/tray_icon.h"
 #include "app/unix_signals.h"
+
 #include "data/settings_store.h"
-#include "drink/frame_popup.h"
+#include "drink/drink_reminder.h"
 #include "eye/filter_keeper.h"
 #include "eye/gamma_filter.h"
-#include "relax/relax_prompt.h"
+#include "relax/relax_reminder.h"
+#include "reminders/reminder_scheduler.h"
 #include "ui/skin_package.h"
 
 namespace {
@@ -83,13 +86,14 @@ Options ReadCommandLine(int argc, char* argv[]) {
 }
 
 // What a start asked for, done by the running instance: a reminder now, or its window.
-void OpenAsked(SingleInstance::Command command, CMainDlg& mainWindow) {
+void OpenAsked(SingleInstance::Command command, CMainDlg& mainWindow,
+               ReminderScheduler& scheduler) {
     switch (command) {
         case SingleInstance::Command::DrinkNow:
-            DrinkPopupOpen();
+            scheduler.Request(ReminderKind::Drink);
             break;
         case SingleInstance::Command::BreakNow:
-            RelaxPromptOpen();
+            scheduler.Request(ReminderKind::Relax);
             break;
         case SingleInstance::Command::Show:
             mainWindow.ShowWithFocus();
@@ -135,7 +139,17 @@ int main(int argc, char* argv[]) {
 
     int exitCode = 0;
     {
-        CMainDlg mainWindow;
+        ReminderScheduler scheduler;
+        DrinkReminder drinkReminder(scheduler);
+        RelaxReminder relaxReminder(scheduler);
+        scheduler.Start();
+        // After a suspend the monotonic timers are behind the wall clock: a reminder that fell due
+        // meanwhile comes now, once (logind says PrepareForSleep(false) on the way back).
+        QDBusConnection::systemBus().connect(
+            QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+            QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"),
+            &scheduler, SLOT(OnPrepareForSleep(bool)));
+        CMainDlg mainWindow(scheduler);
         if (!mainWindow.Create(nullptr)) {
             // An empty window would help nobody: say why, and leave the screen as it is.
             std::fprintf(stderr, "vita-companion: the main window cannot be built: %s\n",
@@ -150,14 +164,15 @@ int main(int argc, char* argv[]) {
         QObject::connect(
             &mainWindow, &CMainDlg::QuitRequested, &app, [](int code) { QApplication::exit(code); },
             Qt::QueuedConnection);
-        QObject::connect(
-            &instance, &SingleInstance::Requested, &mainWindow,
-            [&mainWindow](SingleInstance::Command command) { OpenAsked(command, mainWindow); });
+        QObject::connect(&instance, &SingleInstance::Requested, &mainWindow,
+                         [&mainWindow, &scheduler](SingleInstance::Command command) {
+                             OpenAsked(command, mainWindow, scheduler);
+                         });
         mainWindow.setWindowTitle(QString::fromUtf8(kDisplayName));
         mainWindow.CenterWindow();
         mainWindow.show();
         if (options.command != SingleInstance::Command::Show)
-            OpenAsked(options.command, mainWindow);
+            OpenAsked(options.command, mainWindow, scheduler);
         exitCode = QApplication::exec();
     }  // the tray icon goes with the window
 

@@ -7,11 +7,9 @@
 #include "app/autostart.h"
 #include "app/confirm_exit.h"
 #include "app/log.h"
-#include "app/reminder_timers.h"
 #include "app/tray_icon.h"
 #include "data/settings_store.h"
-#include "drink/frame_popup.h"
-#include "relax/relax_prompt.h"
+#include "reminders/reminder_scheduler.h"
 #include "system/process_launch.h"
 #include "ui/menu.h"
 #include "ui/wnd_host.h"
@@ -92,29 +90,25 @@ ui::Control* NewPendingPage(QWidget* window) {
 
 }  // namespace
 
-CMainDlg::CMainDlg() {
-    TheMainWindow = this;
-    // A reminder whose popup is still open is not queued: this one is simply lost. The period
-    // goes on either way.
-    connect(&relaxTimer_, &QTimer::timeout, this, [] {
-        RelaxPromptOpen();
-        Reminders::ComputeNextRelaxDue();
-    });
-    connect(&drinkTimer_, &QTimer::timeout, this, [] {
-        DrinkPopupOpen();
-        Reminders::ComputeNextDrinkDue();
-    });
+CMainDlg::CMainDlg(ReminderScheduler& scheduler)
+    : drinkSettingsPage_(scheduler), relaxPage_(scheduler) {
     // The drink-now page asks to be left once a drink is done or declined.
     connect(&drinkNowPage_, &CDrinkWaterShowDlg::DismissRequested, this,
             [this] { ShowPage(QStringLiteral("btn_back")); });
-    // The relax settings frame carries the relax feature's page.
-    CFramePopupDlg::SetRelaxSettingsContent([] { return std::make_unique<CHaveRelaxDlg>(); });
+    connect(&drinkNowPage_, &CDrinkWaterShowDlg::AchievementsRequested, this,
+            [this] { ShowPage(QStringLiteral("btn_achievement")); });
+    connect(&scheduler, &ReminderScheduler::PageRequested, this,
+            [this](const QString& button, bool show) {
+                if (show)
+                    ShowOnPage(button);
+                else
+                    ShowPage(button);
+            });
 }
 
 CMainDlg::~CMainDlg() {
     delete tray_;  // the icon leaves the panel before the window goes
     tray_ = nullptr;
-    if (TheMainWindow == this) TheMainWindow = nullptr;
 }
 
 ui::Control* CMainDlg::CreateControl(const QString& tag) {
@@ -205,8 +199,6 @@ void CMainDlg::OnInit() {
     OnClick("btn_main_menu", [this] { OpenTitleMenu(); });
     OnClick("btn_show_min", [this] { OnSystemCommand(ui::SystemCommand::Minimize); });
     OnClick("btn_wnd_close", [this] { CloseToTray(); });
-    RearmRelaxTimer();
-    RearmDrinkTimer();
     if (!tray_) {
         tray_ = new TrayIcon;
         connect(tray_, &TrayIcon::AvailabilityChanged, this, &CMainDlg::SetTrayAvailable);
@@ -257,22 +249,6 @@ void CMainDlg::OnSystemCommand(ui::SystemCommand command) {
 void CMainDlg::ShowOnPage(const QString& buttonName) {
     ShowWithFocus();  // shown, raised and active
     ShowPage(buttonName);
-}
-
-void CMainDlg::RearmRelaxTimer() {
-    relaxTimer_.stop();
-    if (!SettingsStore::GetRemindOnTime()) return;
-    relaxTimer_.start(Reminders::ReminderTimerPeriod(SettingsStore::GetRemindHour(),
-                                                     SettingsStore::GetRemindMinute()));
-    Reminders::ComputeNextRelaxDue();
-}
-
-void CMainDlg::RearmDrinkTimer() {
-    drinkTimer_.stop();
-    if (!SettingsStore::GetRemindOnTimeDrk()) return;
-    drinkTimer_.start(Reminders::ReminderTimerPeriod(SettingsStore::GetRemindHourDrk(),
-                                                     SettingsStore::GetRemindMinuteDrk()));
-    Reminders::ComputeNextDrinkDue();
 }
 
 void CMainDlg::SetTrayAvailable(bool available) {

@@ -2,27 +2,26 @@
 
 #include <QPointer>
 #include <QString>
-#include <QTimer>
 #include <array>
 
 #include "drink/drink_achieve_page.h"
 #include "drink/drink_settings_page.h"
 #include "drink/drink_show_panel.h"
-#include "drink/feature_host.h"
 #include "eye/eye_protect_page.h"
 #include "relax/relax_settings_page.h"
 #include "ui/window_base.h"
 
 class CWndUI;
+class ReminderScheduler;
 class TrayIcon;
 
 // The program's one main window: a header, three feature tiles and five feature pages shown one
-// at a time. It runs the two reminder timers. Closing it only hides it; the tray brings it back.
-// It is TheMainWindow of the feature windows.
-class CMainDlg : public ui::WindowBase, public FeatureHost {
+// at a time. Closing it only hides it; the tray brings it back. The reminders reach it through
+// their scheduler, whose page requests it shows.
+class CMainDlg : public ui::WindowBase {
     Q_OBJECT
   public:
-    CMainDlg();
+    explicit CMainDlg(ReminderScheduler& scheduler);
     ~CMainDlg() override;
 
     QString LayoutFile() const override { return QStringLiteral("main_frame.xml"); }
@@ -31,13 +30,9 @@ class CMainDlg : public ui::WindowBase, public FeatureHost {
 
     // Switches to the page a button name selects, or home for "btn_back"; any other name hides
     // every page and shows nothing.
-    void ShowPage(const QString& buttonName) override;
+    void ShowPage(const QString& buttonName);
     // Shown, raised and active, on that page (the tray menu's page items).
-    void ShowOnPage(const QString& buttonName) override;
-    // Restart a reminder timer from the stored switch and interval, and the due time with it;
-    // a reminder switched off stops its timer and keeps its last due time.
-    void RearmRelaxTimer() override;
-    void RearmDrinkTimer() override;
+    void ShowOnPage(const QString& buttonName);
     // The actions of the title and tray menus' items.
     void OnMenuCommand(const QString& itemName);
     // Shows each tile's small buttons while the point (client coordinates) is on that tile, or
@@ -53,9 +48,6 @@ class CMainDlg : public ui::WindowBase, public FeatureHost {
     QString CurrentPage() const;
     QWidget* Page(const QString& hostName) const;
     TrayIcon* Tray() const { return tray_; }
-    // The reminder timers; each runs only while its reminder is switched on.
-    const QTimer& RelaxTimer() const { return relaxTimer_; }
-    const QTimer& DrinkTimer() const { return drinkTimer_; }
 
     // Whether a tray shows the program's icon. Without one, nothing could bring a hidden window
     // back or end the program: closing then minimises, and the title menu offers the exit.
@@ -101,6 +93,4 @@ class CMainDlg : public ui::WindowBase, public FeatureHost {
     TrayIcon* tray_ = nullptr;
     bool trayAvailable_ = true;
     QPoint pointer_{-1, -1};  // over the window's client area; off it, outside every tile
-    QTimer relaxTimer_;
-    QTimer drinkTimer_;
 };

@@ -1,16 +1,12 @@
 #include "drink/drink_settings_page.h"
 
+#include <QLineEdit>
+
 #include "data/settings_store.h"
-#include "drink/feature_host.h"
 #include "drink/log.h"
-#include "drink/reminder_settings.h"
+#include "reminders/interval.h"
+#include "reminders/reminder_scheduler.h"
 #include "ui/controls.h"
-
-namespace {
-
-constexpr int kRefreshMs = 100;
-
-}  // namespace
 
 void CDrinkWaterDlg::OnInit() {
     c_.remind = Find<ui::CheckBox>("check_remind_ontime_drk");
@@ -25,7 +21,6 @@ void CDrinkWaterDlg::OnInit() {
         qCWarning(lcDrink) << LayoutFile() << "lacks controls the drink settings need";
     ui::OnUserToggle(c_.remind, this, [this](bool on) {
         SettingsStore::SetRemindOnTimeDrk(on);
-        if (TheMainWindow) TheMainWindow->RearmDrinkTimer();
         if (on) SaveInterval();
     });
     ui::OnUserToggle(c_.drinkSound, this, &SettingsStore::SetDrinkSound);
@@ -37,22 +32,52 @@ void CDrinkWaterDlg::OnInit() {
         connect(c_.targetDay, &ui::Edit::textEdited, this, &CDrinkWaterDlg::OnDailyTargetEdited);
     if (c_.targetOnce)
         connect(c_.targetOnce, &ui::Edit::textEdited, this, &CDrinkWaterDlg::OnOneDrinkEdited);
-    refreshTimer_.setInterval(kRefreshMs);
-    connect(&refreshTimer_, &QTimer::timeout, this, &CDrinkWaterDlg::RefreshNextReminder);
+    connect(&SettingsNotifier::Instance(), &SettingsNotifier::changed, this,
+            &CDrinkWaterDlg::ShowSetting);
+    connect(&scheduler_, &ReminderScheduler::DueChanged, this, [this](ReminderKind kind) {
+        if (kind == ReminderKind::Drink) RefreshNextReminder();
+    });
     LoadControls(true);
     initialized_ = true;
     if (isVisible()) OnVisibilityChanged(true);
 }
 
 void CDrinkWaterDlg::OnVisibilityChanged(bool visible) {
+    if (!initialized_ || !visible) return;
+    LoadControls(false);
+    RefreshNextReminder();
+}
+
+void CDrinkWaterDlg::ShowSetting(SettingsKey key) {
     if (!initialized_) return;
-    // The 100 ms refresh serves the page only while it is seen: a hidden program sleeps.
-    if (visible) {
-        LoadControls(false);
-        RefreshNextReminder();
-        refreshTimer_.start();
-    } else {
-        refreshTimer_.stop();
+    const auto showNumber = [](ui::Edit* edit, int value) {
+        if (edit && !edit->LineEdit()->hasFocus()) ui::SetControlInt(edit, value);
+    };
+    switch (key) {
+        case SettingsKey::RemindOnTimeDrk:
+            if (c_.remind) c_.remind->SetCheck(SettingsStore::GetRemindOnTimeDrk());
+            RefreshNextReminder();
+            break;
+        case SettingsKey::DrinkSound:
+            if (c_.drinkSound) c_.drinkSound->SetCheck(SettingsStore::GetDrinkSound());
+            break;
+        case SettingsKey::RemindSoundDrk:
+            if (c_.remindSound) c_.remindSound->SetCheck(SettingsStore::GetRemindSoundDrk());
+            break;
+        case SettingsKey::DrinkTargetDay:
+            showNumber(c_.targetDay, SettingsStore::GetDrinkTargetDay());
+            break;
+        case SettingsKey::DrinkTargetOnce:
+            showNumber(c_.targetOnce, SettingsStore::GetDrinkTargetOnce());
+            break;
+        case SettingsKey::RemindHourDrk:
+            if (c_.hour) c_.hour->SelectItemByValue(SettingsStore::GetRemindHourDrk());
+            break;
+        case SettingsKey::RemindMinuteDrk:
+            if (c_.minute) c_.minute->SelectItemByValue(SettingsStore::GetRemindMinuteDrk());
+            break;
+        default:
+            break;
     }
 }
 
@@ -70,10 +95,9 @@ void CDrinkWaterDlg::LoadControls(bool forced) {
 
 void CDrinkWaterDlg::SaveInterval() {
     if (!initialized_ || !c_.hour || !c_.minute) return;
-    const auto [hours, minutes] = ReminderSettings::ChosenInterval(*c_.hour, *c_.minute);
+    const auto [hours, minutes] = Reminders::ChosenInterval(*c_.hour, *c_.minute);
     SettingsStore::SetRemindHourDrk(hours);
     SettingsStore::SetRemindMinuteDrk(minutes);
-    if (TheMainWindow) TheMainWindow->RearmDrinkTimer();
 }
 
 void CDrinkWaterDlg::OnDailyTargetEdited() {
@@ -98,10 +122,7 @@ void CDrinkWaterDlg::OnOneDrinkEdited() {
 }
 
 void CDrinkWaterDlg::RefreshNextReminder() {
-    if (!initialized_) return;
-    const bool on = SettingsStore::GetRemindOnTimeDrk();
-    if (c_.nextTime)
-        c_.nextTime->SetText(ReminderSettings::DueText(on, SettingsStore::GetNextDrinkDue()));
-    // A change made elsewhere (the reminder's own menu) shows here.
-    if (c_.remind) c_.remind->SetCheck(on);
+    if (!initialized_ || !c_.nextTime) return;
+    c_.nextTime->SetText(Reminders::DueText(SettingsStore::GetRemindOnTimeDrk(),
+                                            scheduler_.NextDue(ReminderKind::Drink)));
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QTimer>
-
+#include "data/settings_notifier.h"
 #include "ui/window_base.h"
+
+class ReminderScheduler;
 
 namespace ui {
 class CheckBox;
@@ -13,20 +14,20 @@ class Edit;
 
 // The drink reminder settings: the reminder switch, two sound switches, the daily target, the
 // amount of one drink and the interval, each stored the moment it changes; and the time of the
-// next reminder, kept current while the page is seen.
+// next reminder. It follows changes made elsewhere (the reminder's menu) as they are announced.
 class CDrinkWaterDlg : public ui::WindowBase {
     Q_OBJECT
   public:
+    explicit CDrinkWaterDlg(const ReminderScheduler& scheduler) : scheduler_(scheduler) {}
     QString LayoutFile() const override { return QStringLiteral("DrinkWater.xml"); }
     void OnVisibilityChanged(bool visible) override;
 
     // Shows the stored values; unless forced, only once the page is set up.
     void LoadControls(bool forced);
-    // Stores the interval the combos show (never 0 h 0 min) and re-arms the drink timer.
+    // Stores the interval the combos show (never 0 h 0 min).
     void SaveInterval();
-    // The next reminder's time and the switch, as stored now.
+    // The next reminder's time, as the scheduler has it.
     void RefreshNextReminder();
-    bool IsRefreshing() const { return refreshTimer_.isActive(); }
 
   protected:
     void OnInit() override;
@@ -35,8 +36,11 @@ class CDrinkWaterDlg : public ui::WindowBase {
     void OnDailyTargetEdited();
     void OnOneDrinkEdited();
 
+    // Shows a changed setting; a number being typed into is left to the typing.
+    void ShowSetting(SettingsKey key);
+
+    const ReminderScheduler& scheduler_;
     bool initialized_ = false;
-    QTimer refreshTimer_;
     struct {
         ui::CheckBox* remind = nullptr;
         ui::CheckBox* drinkSound = nullptr;

@@ -4,15 +4,8 @@
 #include <QRandomGenerator>
 
 #include "data/settings_store.h"
-#include "drink/feature_host.h"
 #include "drink/log.h"
 #include "ui/controls.h"
-
-namespace {
-
-constexpr int kSecondMs = 1000;
-
-}  // namespace
 
 const std::array<const char*, 4> CDrinkWaterShowDlg::kDrinkTips = {
     "足量饮水能够使心脏更有效地泵血",
@@ -33,15 +26,16 @@ void CDrinkWaterShowDlg::OnInit() {
     c_.drinkButton = Find("btn_drink_imm");
     if (!c_.amount || !c_.buttons || !c_.over || !c_.second)
         qCWarning(lcDrink) << LayoutFile() << "lacks controls the drink panel needs";
-    countdownTimer_.setInterval(kSecondMs);
-    connect(&countdownTimer_, &QTimer::timeout, this, &CDrinkWaterShowDlg::CountdownStep);
+    connect(&countdown_, &Countdown::Tick, this, &CDrinkWaterShowDlg::CountdownStep);
+    connect(&countdown_, &Countdown::Finished, this, [this] {
+        // A panel nobody sees (the page left during the countdown) asks for nothing.
+        if (isVisible()) AskHostToDismissLater();
+    });
     OnClick("btn_drink_imm", [this] { Drink(); });
     OnClick("btn_drink_no", [this] { AskHostToDismissLater(); });
     OnClick("btn_drink_achieve", [this] {
-        countdownTimer_.stop();
-        // The host lets go of the panel first, then the main window shows the figures.
-        emit DismissRequested();
-        if (TheMainWindow) TheMainWindow->ShowPage(QStringLiteral("btn_achievement"));
+        countdown_.Stop();
+        emit AchievementsRequested();
     });
     OnClick("btn_modify", [this] {
         if (!c_.amount) return;
@@ -104,20 +98,12 @@ void CDrinkWaterShowDlg::Drink() {
     if (c_.over) c_.over->setVisible(true);
     SettingsStore::AddDrink(amount);
     UpdateTargetTips();
-    countdown_ = kCountdownSeconds;
-    ui::SetControlInt(c_.second, countdown_);
-    countdownTimer_.start();
+    ui::SetControlInt(c_.second, kCountdownSeconds);
+    countdown_.Start(kCountdownSeconds);
 }
 
-void CDrinkWaterShowDlg::CountdownStep() {
-    --countdown_;
-    if (countdown_ >= 1) {
-        ui::SetControlInt(c_.second, countdown_);
-        return;
-    }
-    countdownTimer_.stop();
-    // A panel nobody sees (the page left during the countdown) asks for nothing.
-    if (isVisible()) AskHostToDismissLater();
+void CDrinkWaterShowDlg::CountdownStep(long long remaining) {
+    ui::SetControlInt(c_.second, static_cast<int>(remaining));
 }
 
 void CDrinkWaterShowDlg::AskHostToDismissLater() {

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QString>
-#include <QTimer>
 #include <array>
 
+#include "reminders/countdown.h"
 #include "ui/window_base.h"
 
 namespace ui {
@@ -32,19 +32,20 @@ class CDrinkWaterShowDlg : public ui::WindowBase {
     // Back to asking: buttons shown, the amount as stored, a new tip, today's figures.
     void ResetPanel();
     void UpdateTargetTips();
-    int Countdown() const { return countdown_; }
-    const QTimer& CountdownTimer() const { return countdownTimer_; }
+    const ::Countdown& CloseCountdown() const { return countdown_; }
 
   signals:
     // The host is to let go of the panel: a drink done and counted down, or declined.
     void DismissRequested();
+    // "我的成绩": the host lets go of the panel and the drink achievements are to show.
+    void AchievementsRequested();
 
   protected:
     void OnInit() override;
 
   private:
     void Drink();
-    void CountdownStep();
+    void CountdownStep(long long remaining);
     // The drink button only while the amount would record something.
     void UpdateDrinkButton();
     // Once the current event is done: the host may delete the frame the panel sits in.
@@ -52,8 +53,7 @@ class CDrinkWaterShowDlg : public ui::WindowBase {
 
     QString layoutFile_ = QStringLiteral("DrinkWaterShow.xml");
     bool initialized_ = false;
-    int countdown_ = kCountdownSeconds;
-    QTimer countdownTimer_;
+    ::Countdown countdown_;
     struct {
         ui::Control* targetTips = nullptr;
         ui::Control* drinkSize = nullptr;

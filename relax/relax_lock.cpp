@@ -7,8 +7,9 @@
 #include <QWindow>
 
 #include "data/settings_store.h"
-#include "drink/frame_popup.h"
 #include "relax/log.h"
+#include "relax/relax_reminder.h"
+#include "reminders/reminder_window.h"
 #include "ui/menu.h"
 #include "ui/skin_package.h"
 #include "ui/skin_paint.h"
@@ -16,13 +17,10 @@
 
 namespace {
 
-constexpr int kSecondMs = 1000;
 constexpr int kCarouselPages = 6;
 // The lock's menu opens left of its button, right below it.
 constexpr QPoint kMenuOffset(-96, 0);
 const char* const kVeil = "bk_fullscreen.png";
-
-CHaveRelaxLockDlg* instance = nullptr;
 
 // Full screen on `screen`, above everything: the window manager's full-screen and above states,
 // and the screen's whole area for a desktop without one.
@@ -56,35 +54,21 @@ class Veil : public QWidget {
 
 }  // namespace
 
-void ShowRelaxLock() {
-    if (CHaveRelaxLockDlg::Instance()) return;
-    auto* lock = new CHaveRelaxLockDlg;
+CHaveRelaxLockDlg::CHaveRelaxLockDlg(RelaxReminder& reminder) : reminder_(reminder) {}
+
+CHaveRelaxLockDlg::~CHaveRelaxLockDlg() = default;
+
+bool CHaveRelaxLockDlg::Open() {
     if (ui::CompositorRunning()) {
-        lock->setAttribute(Qt::WA_TranslucentBackground);
+        setAttribute(Qt::WA_TranslucentBackground);
     } else {
         // Nothing shows through without a compositor: the veil darkens black instead.
-        QPalette dark = lock->palette();
+        QPalette dark = palette();
         dark.setColor(QPalette::Window, Qt::black);
-        lock->setPalette(dark);
-        lock->setAutoFillBackground(true);
+        setPalette(dark);
+        setAutoFillBackground(true);
     }
-    if (!lock->Create(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint)) {
-        lock->OnFinalMessage();
-        return;
-    }
-    ui::KeepOutOfTaskbar(lock);
-}
-
-CHaveRelaxLockDlg::CHaveRelaxLockDlg() {
-    instance = this;
-}
-
-CHaveRelaxLockDlg::~CHaveRelaxLockDlg() {
-    if (instance == this) instance = nullptr;
-}
-
-CHaveRelaxLockDlg* CHaveRelaxLockDlg::Instance() {
-    return instance;
+    return Reminders::CreateReminderWindow(*this, true);
 }
 
 bool CHaveRelaxLockDlg::IsFinished() const {
@@ -104,8 +88,13 @@ void CHaveRelaxLockDlg::OnInit() {
     OnClick("btn_relax_prev", [this] { Page(-1); });
     OnClick("btn_relax_next", [this] { Page(1); });
     OnClick("btn_relax_set", [this] { OpenMenu(); });
-    connect(&breakTimer_, &QTimer::timeout, this, &CHaveRelaxLockDlg::BreakTick);
-    breakTimer_.start(kSecondMs);
+    connect(&break_, &Countdown::Tick, this, &CHaveRelaxLockDlg::BreakTick);
+    connect(&break_, &Countdown::Finished, this, [this] {
+        // Over: the completion view waits for the user.
+        if (c_.relax) c_.relax->setVisible(false);
+        if (c_.end) c_.end->setVisible(true);
+    });
+    break_.Start(SettingsStore::GetRelaxMinute() * 60LL);
     // A new draw at every break: either picture mode may come, whatever came before.
     SetPictureMode(ModeFor(QRandomGenerator::global()->bounded(32768u)));
     if (c_.time)
@@ -127,19 +116,10 @@ void CHaveRelaxLockDlg::SetPictureMode(PictureMode mode) {
     if (auto* tabs = qobject_cast<ui::TabLayout*>(c_.tabs)) tabs->SelectItem(0);
 }
 
-void CHaveRelaxLockDlg::BreakTick() {
-    ++breakSeconds_;
-    const long long seconds = SettingsStore::GetRelaxMinute() * 60LL - breakSeconds_;
-    if (seconds > 0) {
-        if (c_.time)
-            c_.time->SetText(QString::asprintf("%02lld:%02lld:%02lld", seconds / 3600,
-                                               seconds / 60 % 60, seconds % 60));
-        return;
-    }
-    // Over: the completion view waits for the user.
-    if (c_.relax) c_.relax->setVisible(false);
-    if (c_.end) c_.end->setVisible(true);
-    breakTimer_.stop();
+void CHaveRelaxLockDlg::BreakTick(long long seconds) {
+    if (c_.time)
+        c_.time->SetText(QString::asprintf("%02lld:%02lld:%02lld", seconds / 3600,
+                                           seconds / 60 % 60, seconds % 60));
 }
 
 void CHaveRelaxLockDlg::Page(int step) {
@@ -151,11 +131,8 @@ void CHaveRelaxLockDlg::Page(int step) {
 }
 
 void CHaveRelaxLockDlg::OpenMenu() {
-    ui::Control* button = FindControl(QStringLiteral("btn_relax_set"));
-    if (!button) return;
-    const QPoint anchor = button->mapToGlobal(QPoint(0, button->height()) + kMenuOffset);
-    ui::MenuWnd* menu =
-        ui::MenuWnd::CreateMenu(this, QStringLiteral("menu_relax_full.xml"), anchor);
+    ui::MenuWnd* menu = Reminders::OpenMenuBelow(
+        *this, "btn_relax_set", QStringLiteral("menu_relax_full.xml"), kMenuOffset);
     if (!menu) return;
     connect(menu, &ui::MenuWnd::itemChosen, this, &CHaveRelaxLockDlg::OnMenuCommand);
     // The white tick says "no more full-screen breaks" is in force.
@@ -170,7 +147,7 @@ void CHaveRelaxLockDlg::OnMenuCommand(const QString& item) {
         // For the next break; this one goes on here.
         SettingsStore::SetRemindFullScreen(!SettingsStore::GetRemindFullScreen());
     } else if (item == QLatin1String("menu_relax_tipset")) {
-        RelaxSettingsPopupOpen(this);
+        reminder_.OpenSettingsFrame(this);
     }
     // "反馈建议" does nothing.
 }
@@ -200,6 +177,5 @@ void CHaveRelaxLockDlg::OnFinalMessage() {
     // Leaving full screen first hands the window manager back its placement of the desktop.
     if (isFullScreen()) showNormal();
     veils_.clear();
-    if (instance == this) instance = nullptr;
     deleteLater();
 }

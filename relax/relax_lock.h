@@ -1,19 +1,19 @@
 #pragma once
 
 #include <QPointer>
-#include <QTimer>
 #include <memory>
 #include <vector>
 
+#include "reminders/countdown.h"
 #include "ui/window_base.h"
 
 class QScreen;
+class RelaxReminder;
 
 // The break on the whole screen: a veil over every monitor, and on the primary one the time
 // left and either a motivational picture or six desk stretches to page through; at the end a
 // completion view waits for the user to leave. It stays above every other window, full-screen
-// programs included, and grabs neither keyboard nor pointer. One lock at most; it deletes itself
-// when closed.
+// programs included, and grabs neither keyboard nor pointer. It deletes itself when closed.
 class CHaveRelaxLockDlg : public ui::WindowBase {
     Q_OBJECT
   public:
@@ -23,19 +23,18 @@ class CHaveRelaxLockDlg : public ui::WindowBase {
         return draw % 2 == 0 ? PictureMode::Motto : PictureMode::Carousel;
     }
 
-    CHaveRelaxLockDlg();
+    explicit CHaveRelaxLockDlg(RelaxReminder& reminder);
     ~CHaveRelaxLockDlg() override;
-    // The open lock, or nullptr.
-    static CHaveRelaxLockDlg* Instance();
+    // Builds and shows the lock; false (the lock gone) when its layout cannot be built.
+    bool Open();
 
     QString LayoutFile() const override { return QStringLiteral("HaveRelaxLock.xml"); }
     void OnFinalMessage() override;
 
     void SetPictureMode(PictureMode mode);
     PictureMode Mode() const { return mode_; }
-    int BreakSeconds() const { return breakSeconds_; }
     bool IsFinished() const;
-    const QTimer& BreakTimer() const { return breakTimer_; }
+    const Countdown& BreakCountdown() const { return break_; }
     // The actions of the lock's menu items.
     void OnMenuCommand(const QString& item);
     // The windows that veil the other screens, one per screen but the primary.
@@ -45,7 +44,7 @@ class CHaveRelaxLockDlg : public ui::WindowBase {
     void OnInit() override;
 
   private:
-    void BreakTick();
+    void BreakTick(long long remaining);
     void Page(int step);
     void OpenMenu();
 
@@ -54,9 +53,9 @@ class CHaveRelaxLockDlg : public ui::WindowBase {
     void CoverScreens();
 
   private:
+    RelaxReminder& reminder_;
     PictureMode mode_ = PictureMode::Motto;
-    int breakSeconds_ = 0;  // whole seconds since the lock opened
-    QTimer breakTimer_;
+    Countdown break_;
     struct {
         ui::Control* relax = nullptr;
         ui::Control* end = nullptr;
@@ -67,6 +66,3 @@ class CHaveRelaxLockDlg : public ui::WindowBase {
     } c_;
     std::vector<std::unique_ptr<QWidget>> veils_;
 };
-
-// Opens the relax lock, unless one is open.
-void ShowRelaxLock();

@@ -2,24 +2,19 @@
 
 #include "data/clock.h"
 #include "data/settings_store.h"
-#include "drink/feature_host.h"
-#include "drink/frame_popup.h"
 #include "relax/log.h"
-#include "relax/relax_lock.h"
+#include "relax/relax_reminder.h"
+#include "reminders/corner_slide.h"
+#include "reminders/reminder_window.h"
 #include "ui/controls.h"
-#include "ui/corner_slide.h"
 #include "ui/menu.h"
-#include "ui/window_system.h"
 
 namespace {
 
-constexpr int kSecondMs = 1000;
 // The menu opens left of the menu button and a little below it.
 constexpr QPoint kMenuOffset(-96, 10);
 
 const char* const kPictures[] = {"label_morning", "label_noon", "label_afternoon", "label_evening"};
-
-CHaveRelaxPopDlg* instance = nullptr;
 
 }  // namespace
 
@@ -30,31 +25,9 @@ CHaveRelaxPopDlg::TimeOfDay CHaveRelaxPopDlg::TimeOfDayFor(int hour) {
     return {"label_evening", "努力了一天，早点回家休息吧"};
 }
 
-void RelaxPromptOpen() {
-    if (CHaveRelaxPopDlg::Instance() || CHaveRelaxLockDlg::Instance()) return;
-    auto* prompt = new CHaveRelaxPopDlg;
-    // It does not take the keys from what the user is typing into (a click makes it active).
-    // Set before the native window exists: Qt hands it to the window manager only then.
-    prompt->setAttribute(Qt::WA_ShowWithoutActivating);
-    // A tool window on top of the others: out of the task bar, and a reminder must be seen.
-    if (!prompt->Create(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint)) {
-        prompt->OnFinalMessage();
-        return;
-    }
-    ui::KeepOutOfTaskbar(prompt);
-}
+CHaveRelaxPopDlg::CHaveRelaxPopDlg(RelaxReminder& reminder) : reminder_(reminder) {}
 
-CHaveRelaxPopDlg::CHaveRelaxPopDlg() {
-    instance = this;
-}
-
-CHaveRelaxPopDlg::~CHaveRelaxPopDlg() {
-    if (instance == this) instance = nullptr;
-}
-
-CHaveRelaxPopDlg* CHaveRelaxPopDlg::Instance() {
-    return instance;
-}
+CHaveRelaxPopDlg::~CHaveRelaxPopDlg() = default;
 
 void CHaveRelaxPopDlg::OnInit() {
     c_.tips = Find("label_tips");
@@ -71,10 +44,12 @@ void CHaveRelaxPopDlg::OnInit() {
     OnClick("btn_relax_yes", [this] { StartBreak(); });
     for (const char* leave : {"btn_wnd_close", "btn_relax_no", "btn_relax_stop"})
         OnClick(leave, [this] { Close(1); });
-    for (QTimer* timer : {&promptTimer_, &breakTimer_}) timer->setInterval(kSecondMs);
     connect(&slideTimer_, &QTimer::timeout, this, &CHaveRelaxPopDlg::SlideStep);
-    connect(&promptTimer_, &QTimer::timeout, this, &CHaveRelaxPopDlg::PromptTick);
-    connect(&breakTimer_, &QTimer::timeout, this, &CHaveRelaxPopDlg::BreakTick);
+    connect(&prompt_, &Countdown::Tick, this,
+            [this](long long left) { ui::SetControlInt(c_.countdown, static_cast<int>(left)); });
+    connect(&prompt_, &Countdown::Finished, this, &CHaveRelaxPopDlg::StartBreak);
+    connect(&break_, &Countdown::Tick, this, &CHaveRelaxPopDlg::BreakTick);
+    connect(&break_, &Countdown::Finished, this, [this] { Close(1); });
     // The picture and sentence of the hour it opens in; it keeps them however long it stays.
     const TimeOfDay now = TimeOfDayFor(Clock::Current().Now().time().hour());
     for (const char* picture : kPictures)
@@ -82,37 +57,28 @@ void CHaveRelaxPopDlg::OnInit() {
             label->setVisible(QLatin1String(picture) == QLatin1String(now.picture));
     if (c_.tips) c_.tips->SetText(QString::fromUtf8(now.sentence));
     ui::SetControlInt(c_.countdown, SettingsStore::GetCountDownSecond());
-    ui::CornerSlide::PlaceBelow(*this);
+    Reminders::CornerSlide::PlaceBelow(*this);
     show();
     raise();
-    slideTimer_.start(ui::CornerSlide::kStepMs);
+    slideTimer_.start(Reminders::CornerSlide::kStepMs);
 }
 
 void CHaveRelaxPopDlg::SlideStep() {
-    if (ui::CornerSlide::Step(*this)) return;
+    if (Reminders::CornerSlide::Step(*this)) return;
     slideTimer_.stop();
     // A break already begun (the user did not wait for the slide) has no prompt to count down.
     if (breaking_) return;
-    promptSeconds_ = 0;
-    promptTimer_.start();
-}
-
-void CHaveRelaxPopDlg::PromptTick() {
-    ++promptSeconds_;
-    const int remaining = SettingsStore::GetCountDownSecond() - promptSeconds_;
-    if (remaining <= 0)
-        StartBreak();
-    else
-        ui::SetControlInt(c_.countdown, remaining);
+    prompt_.Start(SettingsStore::GetCountDownSecond());
 }
 
 void CHaveRelaxPopDlg::StartBreak() {
     if (breaking_) return;
     breaking_ = true;
-    promptTimer_.stop();
+    prompt_.Stop();
     if (SettingsStore::GetRemindFullScreen()) {
+        // The lock first: the break goes on showing while the prompt closes.
+        reminder_.OpenLock();
         Close(1);
-        ShowRelaxLock();
         return;
     }
     // The break runs here: the picture stays, the prompt's words and buttons give way.
@@ -122,26 +88,17 @@ void CHaveRelaxPopDlg::StartBreak() {
         if (shown) shown->setVisible(true);
     if (c_.relaxTime)
         c_.relaxTime->SetText(QString::asprintf("%02d:%02d", SettingsStore::GetRelaxMinute(), 0));
-    breakSeconds_ = 0;
-    breakTimer_.start();
+    break_.Start(SettingsStore::GetRelaxMinute() * 60LL);
 }
 
-void CHaveRelaxPopDlg::BreakTick() {
-    ++breakSeconds_;
-    const long long seconds = SettingsStore::GetRelaxMinute() * 60LL - breakSeconds_;
-    if (seconds <= 0) {
-        Close(1);
-        return;
-    }
+void CHaveRelaxPopDlg::BreakTick(long long seconds) {
     if (c_.relaxTime)
         c_.relaxTime->SetText(QString::asprintf("%02lld:%02lld", seconds / 60, seconds % 60));
 }
 
 void CHaveRelaxPopDlg::OpenMenu() {
-    ui::Control* button = FindControl(QStringLiteral("btn_main_menu"));
-    if (!button) return;
-    const QPoint anchor = button->mapToGlobal(QPoint(0, button->height()) + kMenuOffset);
-    ui::MenuWnd* menu = ui::MenuWnd::CreateMenu(this, QStringLiteral("menu_relax.xml"), anchor);
+    ui::MenuWnd* menu = Reminders::OpenMenuBelow(*this, "btn_main_menu",
+                                                 QStringLiteral("menu_relax.xml"), kMenuOffset);
     if (!menu) return;
     connect(menu, &ui::MenuWnd::itemChosen, this, &CHaveRelaxPopDlg::OnMenuCommand);
     // The tick says "no more reminders" is in force.
@@ -152,16 +109,14 @@ void CHaveRelaxPopDlg::OpenMenu() {
 
 void CHaveRelaxPopDlg::OnMenuCommand(const QString& item) {
     if (item == QLatin1String("menu_relax_nopop")) {
-        // Takes effect at once: the relax timer stops (or starts again) with the switch.
+        // Takes effect at once: the relax clock follows the switch.
         SettingsStore::SetRemindOnTime(!SettingsStore::GetRemindOnTime());
-        if (TheMainWindow) TheMainWindow->RearmRelaxTimer();
     } else if (item == QLatin1String("menu_relax_tipset")) {
-        RelaxSettingsPopupOpen(nullptr);
+        reminder_.OpenSettingsFrame(nullptr);
     }
     // "反馈建议" does nothing.
 }
 
 void CHaveRelaxPopDlg::OnFinalMessage() {
-    if (instance == this) instance = nullptr;
     deleteLater();
 }

@@ -3,12 +3,14 @@
 #include <QPointer>
 #include <QTimer>
 
+#include "reminders/countdown.h"
 #include "ui/window_base.h"
+
+class RelaxReminder;
 
 // The relax reminder: a small window that rises into the corner of the work area, greets the
 // user by the time of day and counts down to the break, which then runs on the full-screen lock
-// or, with full-screen breaks off, in the prompt itself. One prompt at most, and none while the
-// lock is open. It deletes itself when closed.
+// or, with full-screen breaks off, in the prompt itself. It deletes itself when closed.
 class CHaveRelaxPopDlg : public ui::WindowBase {
     Q_OBJECT
   public:
@@ -19,10 +21,8 @@ class CHaveRelaxPopDlg : public ui::WindowBase {
     };
     static TimeOfDay TimeOfDayFor(int hour);
 
-    CHaveRelaxPopDlg();
+    explicit CHaveRelaxPopDlg(RelaxReminder& reminder);
     ~CHaveRelaxPopDlg() override;
-    // The open prompt, or nullptr.
-    static CHaveRelaxPopDlg* Instance();
 
     QString LayoutFile() const override { return QStringLiteral("HaveRelaxPop.xml"); }
     void OnFinalMessage() override;
@@ -33,28 +33,24 @@ class CHaveRelaxPopDlg : public ui::WindowBase {
     void StartBreak();
     bool IsSliding() const { return slideTimer_.isActive(); }
     const QTimer& SlideTimer() const { return slideTimer_; }
-    // The prompt's countdown and the break shown here, a tick a second.
-    const QTimer& PromptTimer() const { return promptTimer_; }
-    const QTimer& BreakTimer() const { return breakTimer_; }
+    // The prompt's countdown and the break shown here.
+    const Countdown& PromptCountdown() const { return prompt_; }
+    const Countdown& BreakCountdown() const { return break_; }
     bool IsBreaking() const { return breaking_; }
-    int PromptSeconds() const { return promptSeconds_; }
-    int BreakSeconds() const { return breakSeconds_; }
 
   protected:
     void OnInit() override;
 
   private:
     void SlideStep();
-    void PromptTick();
-    void BreakTick();
+    void BreakTick(long long remaining);
     void OpenMenu();
 
-    int promptSeconds_ = 0;  // seconds gone in the prompt countdown
-    int breakSeconds_ = 0;   // seconds gone in the break shown here
+    RelaxReminder& reminder_;
     bool breaking_ = false;
     QTimer slideTimer_;
-    QTimer promptTimer_;
-    QTimer breakTimer_;
+    Countdown prompt_;
+    Countdown break_;
     struct {
         ui::Control* tips = nullptr;
         ui::Control* countdown = nullptr;
@@ -66,6 +62,3 @@ class CHaveRelaxPopDlg : public ui::WindowBase {
         ui::Control* stop = nullptr;
     } c_;
 };
-
-// Opens the relax prompt, unless one or the lock is open.
-void RelaxPromptOpen();

@@ -1,18 +1,10 @@
 #include "relax/relax_settings_page.h"
 
 #include "data/settings_store.h"
-#include "drink/feature_host.h"
-#include "drink/frame_popup.h"
-#include "drink/reminder_settings.h"
 #include "relax/log.h"
-#include "relax/relax_prompt.h"
+#include "reminders/interval.h"
+#include "reminders/reminder_scheduler.h"
 #include "ui/controls.h"
-
-namespace {
-
-constexpr int kRefreshMs = 100;
-
-}  // namespace
 
 void CHaveRelaxDlg::OnInit() {
     c_.remind = Find<ui::CheckBox>("check_remind_ontime");
@@ -28,18 +20,16 @@ void CHaveRelaxDlg::OnInit() {
         !c_.minute || !c_.nextTime)
         qCWarning(lcRelax) << LayoutFile() << "lacks controls the relax settings need";
     ui::OnUserToggle(c_.remind, this, [this](bool on) {
-        ShowFullScreenSwitch(on);
         SettingsStore::SetRemindOnTime(on);
-        if (TheMainWindow) TheMainWindow->RearmRelaxTimer();
         if (on) SaveInterval();
     });
     ui::OnUserToggle(c_.fullScreen, this, &SettingsStore::SetRemindFullScreen);
-    ui::OnUserToggle(c_.sound, this, [](bool on) {
+    ui::OnUserToggle(c_.sound, this, [this](bool on) {
         SettingsStore::SetRemindSound(on);
         // The sound switch lets the user meet both reminders at once, each opening only when it
         // is not open already.
-        RelaxPromptOpen();
-        DrinkPopupOpen();
+        scheduler_.Request(ReminderKind::Relax);
+        scheduler_.Request(ReminderKind::Drink);
     });
     // The stored value is the chosen item's number (what the combo shows); showing the stored
     // value at start stores nothing.
@@ -54,22 +44,50 @@ void CHaveRelaxDlg::OnInit() {
     for (ui::Combo* combo : {c_.hour, c_.minute})
         if (combo)
             connect(combo, &ui::Combo::currentIndexChanged, this, &CHaveRelaxDlg::SaveInterval);
-    refreshTimer_.setInterval(kRefreshMs);
-    connect(&refreshTimer_, &QTimer::timeout, this, &CHaveRelaxDlg::RefreshLiveState);
+    connect(&SettingsNotifier::Instance(), &SettingsNotifier::changed, this,
+            &CHaveRelaxDlg::ShowSetting);
+    connect(&scheduler_, &ReminderScheduler::DueChanged, this, [this](ReminderKind kind) {
+        if (kind == ReminderKind::Relax) RefreshNextReminder();
+    });
     LoadControls(true);
     initialized_ = true;
     if (isVisible()) OnVisibilityChanged(true);
 }
 
 void CHaveRelaxDlg::OnVisibilityChanged(bool visible) {
+    if (!initialized_ || !visible) return;
+    LoadControls(false);
+    RefreshNextReminder();
+}
+
+void CHaveRelaxDlg::ShowSetting(SettingsKey key) {
     if (!initialized_) return;
-    // The 100 ms refresh serves the page only while it is seen: a hidden program sleeps.
-    if (visible) {
-        LoadControls(false);
-        RefreshLiveState();
-        refreshTimer_.start();
-    } else {
-        refreshTimer_.stop();
+    switch (key) {
+        case SettingsKey::RemindOnTime:
+            if (c_.remind) c_.remind->SetCheck(SettingsStore::GetRemindOnTime());
+            ShowFullScreenSwitch(SettingsStore::GetRemindOnTime());
+            RefreshNextReminder();
+            break;
+        case SettingsKey::RemindFullScreen:
+            if (c_.fullScreen) c_.fullScreen->SetCheck(SettingsStore::GetRemindFullScreen());
+            break;
+        case SettingsKey::RemindSound:
+            if (c_.sound) c_.sound->SetCheck(SettingsStore::GetRemindSound());
+            break;
+        case SettingsKey::CountDownSecond:
+            if (c_.countdown) c_.countdown->SelectItemByValue(SettingsStore::GetCountDownSecond());
+            break;
+        case SettingsKey::RelaxMinute:
+            if (c_.relaxMinute) c_.relaxMinute->SelectItemByValue(SettingsStore::GetRelaxMinute());
+            break;
+        case SettingsKey::RemindHour:
+            if (c_.hour) c_.hour->SelectItemByValue(SettingsStore::GetRemindHour());
+            break;
+        case SettingsKey::RemindMinute:
+            if (c_.minute) c_.minute->SelectItemByValue(SettingsStore::GetRemindMinute());
+            break;
+        default:
+            break;
     }
 }
 
@@ -93,20 +111,13 @@ void CHaveRelaxDlg::LoadControls(bool forced) {
 
 void CHaveRelaxDlg::SaveInterval() {
     if (!initialized_ || !c_.hour || !c_.minute) return;
-    const auto [hours, minutes] = ReminderSettings::ChosenInterval(*c_.hour, *c_.minute);
+    const auto [hours, minutes] = Reminders::ChosenInterval(*c_.hour, *c_.minute);
     SettingsStore::SetRemindHour(hours);
     SettingsStore::SetRemindMinute(minutes);
-    if (TheMainWindow) TheMainWindow->RearmRelaxTimer();
 }
 
-void CHaveRelaxDlg::RefreshLiveState() {
-    if (!initialized_) return;
-    // Changes made elsewhere (the prompt's and the lock's menus, the other instance of this
-    // page) show here within a tenth of a second.
-    const bool on = SettingsStore::GetRemindOnTime();
-    if (c_.nextTime)
-        c_.nextTime->SetText(ReminderSettings::DueText(on, SettingsStore::GetNextRelaxDue()));
-    if (c_.remind) c_.remind->SetCheck(on);
-    ShowFullScreenSwitch(on);
-    if (c_.fullScreen) c_.fullScreen->SetCheck(SettingsStore::GetRemindFullScreen());
+void CHaveRelaxDlg::RefreshNextReminder() {
+    if (!initialized_ || !c_.nextTime) return;
+    c_.nextTime->SetText(Reminders::DueText(SettingsStore::GetRemindOnTime(),
+                                            scheduler_.NextDue(ReminderKind::Relax)));
 }

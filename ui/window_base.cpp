@@ -252,6 +252,7 @@ void WindowBase::FinishClose(int result) {
         modalLoop_->exit(result);
         modalLoop_ = nullptr;
     }
+    emit Closed(result);
     OnFinalMessage();
 }
 

@@ -104,6 +104,10 @@ class WindowBase : public QWidget {
     void MaxRestoreToggle();
     bool IsZoomed() const { return zoomed_; }
 
+  signals:
+    // The window closed for good (Close), with its result; OnFinalMessage follows.
+    void Closed(int result);
+
   protected:
     // Called once from the event loop right after the layout is built: the window finds its
     // controls (Find<T>) and connects to their signals here.

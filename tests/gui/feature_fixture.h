@@ -12,6 +12,10 @@
 #include "app/main_window.h"
 #include "data/clock.h"
 #include "data/settings_store.h"
+#include "drink/drink_reminder.h"
+#include "relax/relax_reminder.h"
+#include "reminders/countdown.h"
+#include "reminders/reminder_scheduler.h"
 #include "ui/menu.h"
 
 namespace feature_test {
@@ -42,6 +46,14 @@ inline void Fire(const QTimer& timer, int times = 1) {
         QMetaObject::invokeMethod(const_cast<QTimer*>(&timer), "timeout", Qt::DirectConnection);
 }
 
+// A countdown's next `seconds` seconds, the clock moved on with each tick.
+inline void Advance(FakeClock& clock, const Countdown& countdown, int seconds = 1) {
+    for (int i = 0; i < seconds; ++i) {
+        clock.now = clock.now.addSecs(1);
+        Fire(countdown.Ticker());
+    }
+}
+
 inline ui::MenuWnd* OpenMenu(const QString& layout) {
     for (QWidget* top : QApplication::topLevelWidgets())
         if (auto* m = qobject_cast<ui::MenuWnd*>(top);
@@ -51,7 +63,8 @@ inline ui::MenuWnd* OpenMenu(const QString& layout) {
 }
 
 // The world of one case: the store opened on a fresh folder at 8 December 2026, 10:00 by the
-// clock, and the main window built (its OnInit done, a tray taken as there).
+// clock, both reminders on their scheduler, and the main window built (its OnInit done, a tray
+// taken as there).
 class Desk {
   public:
     bool Open() {
@@ -60,7 +73,11 @@ class Desk {
         clock.now = QDateTime(QDate(2026, 12, 8), QTime(10, 0));
         Clock::Install(&clock);
         if (!SettingsStore::OpenSettings()) return false;
-        main = std::make_unique<CMainDlg>();
+        scheduler = std::make_unique<ReminderScheduler>();
+        drink = std::make_unique<DrinkReminder>(*scheduler);
+        relax = std::make_unique<RelaxReminder>(*scheduler);
+        scheduler->Start();
+        main = std::make_unique<CMainDlg>(*scheduler);
         if (!main->Create(nullptr) || !QTest::qWaitFor([this] { return main->Tray(); }))
             return false;
         main->SetTrayAvailable(true);
@@ -68,12 +85,21 @@ class Desk {
     }
     void Close() {
         main.reset();
+        relax.reset();
+        drink.reset();
+        scheduler.reset();
         SettingsStore::CloseSettings();
         Clock::Install(nullptr);
         home_.reset();
     }
 
+    // The frames that are open: the drink reminder's and the relax settings'.
+    int OpenFrames() const { return (drink->Frame() ? 1 : 0) + (relax->SettingsFrame() ? 1 : 0); }
+
     FakeClock clock;
+    std::unique_ptr<ReminderScheduler> scheduler;
+    std::unique_ptr<DrinkReminder> drink;
+    std::unique_ptr<RelaxReminder> relax;
     std::unique_ptr<CMainDlg> main;
 
   private:

@@ -8,13 +8,11 @@
 #include <QtTest>
 #include <memory>
 
-#include "app/reminder_timers.h"
 #include "data/database_session.h"
 #include "data/settings_store.h"
-#include "drink/frame_popup.h"
+#include "reminders/corner_slide.h"
 #include "tests/gui/feature_fixture.h"
 #include "ui/controls.h"
-#include "ui/corner_slide.h"
 
 using namespace SettingsStore;
 using namespace feature_test;
@@ -30,11 +28,9 @@ QStringList DrinkRows() {
     return out;
 }
 
-// The frame of a kind once its window has been set up (its OnInit came from the loop).
-CFramePopupDlg* Frame(PopupKind kind) {
-    CFramePopupDlg* frame = nullptr;
+// A frame once its window has been set up (its OnInit came from the loop).
+CFramePopupDlg* Ready(CFramePopupDlg* frame) {
     (void)QTest::qWaitFor([&] {
-        frame = OpenPopupFrame(kind);
         return frame && Find(frame, "label_title") &&
                Find(frame, "label_title")->Text() != QStringLiteral("休息提醒");
     });
@@ -65,7 +61,6 @@ class TestDrinkWindows : public QObject {
     void settingsEdits();
     void settingsInterval();
     void settingsSwitchAndRefresh();
-    void reminderTimers();
 
   private:
     CDrinkWaterShowDlg* NowPage() const;
@@ -81,7 +76,6 @@ void TestDrinkWindows::init() {
 }
 
 void TestDrinkWindows::cleanup() {
-    for (CFramePopupDlg* frame : std::vector<CFramePopupDlg*>(OpenPopupFrames())) delete frame;
     desk_.Close();
 }
 
@@ -149,12 +143,12 @@ void TestDrinkWindows::drinkAndCountDown() {
 
     QStringList seconds{TextOf(panel, "label_second")};
     for (int i = 0; i < 5; ++i) {
-        Fire(panel->CountdownTimer());
+        Advance(clock_, panel->CloseCountdown());
         seconds << TextOf(panel, "label_second");
     }
     QCOMPARE(seconds, QStringList({"6", "5", "4", "3", "2", "1"}));
     QCOMPARE(main_->CurrentPage(), QString("btn_drink_imm"));
-    Fire(panel->CountdownTimer());  // the sixth second: the host is asked to dismiss
+    Advance(clock_, panel->CloseCountdown());  // the sixth second: the host is asked to dismiss
     QTRY_COMPARE(main_->CurrentPage(), QString());
     QCOMPARE(DrinkRows().size(), 1);
 }
@@ -197,7 +191,7 @@ void TestDrinkWindows::pageLeftDuringCountdown() {
     QVERIFY(Find(panel, "container_drink_button")->IsVisibleFlag());
     QVERIFY(!Find(panel, "container_drink_over")->IsVisibleFlag());
     main_->ShowPage("btn_back");
-    for (int i = 0; i < 6; ++i) Fire(panel->CountdownTimer());
+    for (int i = 0; i < 6; ++i) Advance(clock_, panel->CloseCountdown());
     QCoreApplication::processEvents();
     main_->ShowPage("btn_drink_imm");
     QCoreApplication::processEvents();  // a page is built when first shown
@@ -208,8 +202,8 @@ void TestDrinkWindows::pageLeftDuringCountdown() {
 // "我的成绩" in the reminder: the frame goes first, then the main window, even hidden, is on the
 // achievements page.
 void TestDrinkWindows::achievementsLinkFromTheFrame() {
-    DrinkPopupOpen();
-    CFramePopupDlg* frame = Frame(kDrinkReminderPopup);
+    desk_.scheduler->Request(ReminderKind::Drink);
+    CFramePopupDlg* frame = Ready(desk_.drink->Frame());
     QVERIFY(frame);
     QPointer<CFramePopupDlg> alive(frame);
     auto* panel = qobject_cast<CDrinkWaterShowDlg*>(frame->Content());
@@ -217,7 +211,7 @@ void TestDrinkWindows::achievementsLinkFromTheFrame() {
     QTest::mouseClick(Find(panel, "btn_drink_imm"), Qt::LeftButton);
     QTest::mouseClick(Find(panel, "btn_drink_achieve"), Qt::LeftButton);
     QTRY_VERIFY(!alive);
-    QVERIFY(OpenPopupFrames().empty());
+    QCOMPARE(desk_.OpenFrames(), 0);
     QCOMPARE(main_->CurrentPage(), QString("btn_achievement"));
     QVERIFY(!main_->isVisible());
     QCOMPARE(DrinkRows().size(), 1);
@@ -226,16 +220,16 @@ void TestDrinkWindows::achievementsLinkFromTheFrame() {
 // At most one frame of each kind; a kind does not block the other; a closed frame lets a new
 // one open.
 void TestDrinkWindows::frameKinds() {
-    DrinkPopupOpen();
-    DrinkPopupOpen();
-    QCOMPARE(OpenPopupFrames().size(), std::size_t(1));
-    RelaxSettingsPopupOpen(nullptr);
-    RelaxSettingsPopupOpen(nullptr);
-    QCOMPARE(OpenPopupFrames().size(), std::size_t(2));
-    CFramePopupDlg* drink = Frame(kDrinkReminderPopup);
-    QVERIFY(drink && Frame(kRelaxSettingsPopup));
+    desk_.scheduler->Request(ReminderKind::Drink);
+    desk_.scheduler->Request(ReminderKind::Drink);
+    QCOMPARE(desk_.OpenFrames(), (1));
+    desk_.relax->OpenSettingsFrame(nullptr);
+    desk_.relax->OpenSettingsFrame(nullptr);
+    QCOMPARE(desk_.OpenFrames(), (2));
+    CFramePopupDlg* drink = Ready(desk_.drink->Frame());
+    QVERIFY(drink && Ready(desk_.relax->SettingsFrame()));
     QCOMPARE(TextOf(drink, "label_title"), QString("喝水提醒"));
-    QCOMPARE(TextOf(Frame(kRelaxSettingsPopup), "label_title"), QString("休息提醒设置"));
+    QCOMPARE(TextOf(Ready(desk_.relax->SettingsFrame()), "label_title"), QString("休息提醒设置"));
     QVERIFY(drink->windowFlags() & Qt::Tool);
     QVERIFY(drink->windowFlags() & Qt::WindowStaysOnTopHint);
     QVERIFY(drink->testAttribute(Qt::WA_ShowWithoutActivating));
@@ -245,15 +239,15 @@ void TestDrinkWindows::frameKinds() {
     QTRY_VERIFY(Find(panel, "btn_drink_no"));
     QTest::mouseClick(Find(panel, "btn_drink_no"), Qt::LeftButton);
     QTRY_VERIFY(!alive);
-    QCOMPARE(OpenPopupFrames().size(), std::size_t(1));
-    DrinkPopupOpen();
-    QCOMPARE(OpenPopupFrames().size(), std::size_t(2));
+    QCOMPARE(desk_.OpenFrames(), (1));
+    desk_.scheduler->Request(ReminderKind::Drink);
+    QCOMPARE(desk_.OpenFrames(), (2));
 }
 
 // From just below the work area up into its corner, 4 px every 10 ms; closing mid-way ends it.
 void TestDrinkWindows::slideIntoTheCorner() {
-    DrinkPopupOpen();
-    CFramePopupDlg* frame = Frame(kDrinkReminderPopup);
+    desk_.scheduler->Request(ReminderKind::Drink);
+    CFramePopupDlg* frame = Ready(desk_.drink->Frame());
     QVERIFY(frame);
     const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
     const auto content = [frame] {
@@ -274,8 +268,8 @@ void TestDrinkWindows::slideIntoTheCorner() {
     QCOMPARE(content().bottomRight(), work.bottomRight());
 
     QPointer<CFramePopupDlg> alive(frame);
-    DrinkPopupOpen();  // a reminder falling due now opens nothing new
-    QCOMPARE(OpenPopupFrames().size(), std::size_t(1));
+    desk_.scheduler->Request(ReminderKind::Drink);  // a reminder falling due now opens nothing new
+    QCOMPARE(desk_.OpenFrames(), (1));
     QTest::mouseClick(Find(frame, "btn_wnd_close"), Qt::LeftButton);
     QTRY_VERIFY(!alive);
 }
@@ -292,19 +286,19 @@ void TestDrinkWindows::restingPlace_data() {
 void TestDrinkWindows::restingPlace() {
     QFETCH(QRect, work);
     QFETCH(QPoint, topLeft);
-    QCOMPARE(ui::CornerSlide::RestingPlace(work, QSize(280, 360)), topLeft);
+    QCOMPARE(Reminders::CornerSlide::RestingPlace(work, QSize(280, 360)), topLeft);
 }
 
-// "不再弹出" switches drink reminders at once (timer stopped or restarted), the tick shows
+// "不再弹出" switches drink reminders at once (clock stopped or restarted), the tick shows
 // what is in force; "提醒设置" opens the settings page in the main window.
 void TestDrinkWindows::frameMenu() {
-    DrinkPopupOpen();
-    CFramePopupDlg* frame = Frame(kDrinkReminderPopup);
+    desk_.scheduler->Request(ReminderKind::Drink);
+    CFramePopupDlg* frame = Ready(desk_.drink->Frame());
     QVERIFY(frame);
     while (frame->IsSliding()) Fire(frame->SlideTimer());
     for (const bool on : {true, false}) {
         QCOMPARE(GetRemindOnTimeDrk(), on);
-        QCOMPARE(main_->DrinkTimer().isActive(), on);
+        QCOMPARE(desk_.scheduler->Timer(ReminderKind::Drink).isActive(), on);
         QTest::mouseClick(Find(frame, "btn_main_menu"), Qt::LeftButton);
         ui::MenuWnd* menu = OpenMenu("menu_frame.xml");
         QVERIFY(menu);
@@ -313,13 +307,13 @@ void TestDrinkWindows::frameMenu() {
         QCOMPARE(menu->mapToGlobal(menu->ClientRect().topLeft()), button + QPoint(-96, 10));
         menu->Choose(menu->Item("menu_frame_nopop"));
         QTRY_COMPARE(GetRemindOnTimeDrk(), !on);
-        QCOMPARE(main_->DrinkTimer().isActive(), !on);
+        QCOMPARE(desk_.scheduler->Timer(ReminderKind::Drink).isActive(), !on);
     }
     frame->OnMenuCommand("menu_frame_tipset");
     QVERIFY(main_->isVisible());
     QCOMPARE(main_->CurrentPage(), QString("btn_drinkwater_set"));
     frame->OnMenuCommand("menu_frame_feedback");
-    QVERIFY(OpenPopupFrame(kDrinkReminderPopup));
+    QVERIFY(desk_.drink->Frame());
 }
 
 void TestDrinkWindows::settingsEdits_data() {
@@ -387,86 +381,46 @@ void TestDrinkWindows::settingsInterval() {
     clock_.now = clock_.now.addSecs(600);
     minute->SelectItemByValue(30);
     QCOMPARE(GetRemindMinuteDrk(), 30);
-    QCOMPARE(main_->DrinkTimer().interval(), 1800000);
+    QCOMPARE(desk_.scheduler->NextDue(ReminderKind::Drink), clock_.now.addSecs(1800));
     hour->SelectItem(1);  // the minutes shown are what is stored with it
     QCOMPARE(GetRemindHourDrk(), 1);
     QCOMPARE(GetRemindMinuteDrk(), 30);
-    QCOMPARE(main_->DrinkTimer().interval(), 5400000);
-    QCOMPARE(GetNextDrinkDue(), clock_.now.addSecs(5400));
+    QCOMPARE(desk_.scheduler->NextDue(ReminderKind::Drink), clock_.now.addSecs(5400));
     minute->SelectItem(0);
-    QCOMPARE(main_->DrinkTimer().interval(), 3600000);
+    QCOMPARE(desk_.scheduler->NextDue(ReminderKind::Drink), clock_.now.addSecs(3600));
     hour->SelectItem(0);  // 0 h 0 min: the minutes become 5
     QCOMPARE(minute->SelectedText(), QString("5"));
     QCOMPARE(GetRemindHourDrk(), 0);
     QCOMPARE(GetRemindMinuteDrk(), 5);
-    QCOMPARE(main_->DrinkTimer().interval(), 300000);
+    QCOMPARE(desk_.scheduler->NextDue(ReminderKind::Drink), clock_.now.addSecs(300));
 }
 
-// The switch stops and restarts the timer; the next time shows what is in force, refreshed ten
-// times a second while the page is seen and not at all while it is not.
+// The switch stops and restarts the clock; the next time shows what is in force, and follows
+// changes made elsewhere as they are announced.
 void TestDrinkWindows::settingsSwitchAndRefresh() {
     main_->show();
     main_->ShowPage("btn_drinkwater_set");
     QCoreApplication::processEvents();  // a page is built when first shown
     CDrinkWaterDlg* page = SettingsPage();
     QTRY_VERIFY(Find(page, "check_remind_ontime_drk"));
-    QVERIFY(page->IsRefreshing());
     QCOMPARE(TextOf(page, "label_remind_time_drk"), QString("10:30"));
     QTest::mouseClick(Find(page, "check_remind_ontime_drk"), Qt::LeftButton);
     QVERIFY(!GetRemindOnTimeDrk());
-    QVERIFY(!main_->DrinkTimer().isActive());
-    page->RefreshNextReminder();
+    QVERIFY(!desk_.scheduler->Timer(ReminderKind::Drink).isActive());
     QCOMPARE(TextOf(page, "label_remind_time_drk"), QString("--"));
     clock_.now = QDateTime(QDate(2026, 12, 8), QTime(23, 45));
     QTest::mouseClick(Find(page, "check_remind_ontime_drk"), Qt::LeftButton);
-    QVERIFY(main_->DrinkTimer().isActive());
-    page->RefreshNextReminder();
+    QVERIFY(desk_.scheduler->Timer(ReminderKind::Drink).isActive());
     QCOMPARE(TextOf(page, "label_remind_time_drk"), QString("00:15"));
-    // Switched elsewhere (the reminder's menu): the page follows at its next refresh.
+    // Switched elsewhere (the reminder's menu): the page follows at once.
     SetRemindOnTimeDrk(false);
-    page->RefreshNextReminder();
     QVERIFY(!Find<ui::CheckBox>(page, "check_remind_ontime_drk")->IsChecked());
-    // Unseen, it does not wake the program.
-    main_->ShowPage("btn_back");
-    QVERIFY(!page->IsRefreshing());
-    main_->ShowPage("btn_drinkwater_set");
-    QCoreApplication::processEvents();  // a page is built when first shown
-    QVERIFY(page->IsRefreshing());
-    main_->hide();
-    QVERIFY(!page->IsRefreshing());
+    QCOMPARE(TextOf(page, "label_remind_time_drk"), QString("--"));
     // The sound switches only store.
     main_->show();
     QTest::mouseClick(Find(page, "check_drink_sound"), Qt::LeftButton);
     QTest::mouseClick(Find(page, "check_remind_sound_drk"), Qt::LeftButton);
     QVERIFY(!GetDrinkSound() && !GetRemindSoundDrk());
-}
-
-// Both timers armed at start with their periods and due times; a tick opens the reminder
-// unless one is open and moves the due time on; re-arming one leaves the other alone.
-void TestDrinkWindows::reminderTimers() {
-    QCOMPARE(main_->RelaxTimer().interval(), 7200000);
-    QCOMPARE(main_->DrinkTimer().interval(), 1800000);
-    QCOMPARE(GetNextRelaxDue(), clock_.now.addSecs(7200));
-    QCOMPARE(GetNextDrinkDue(), clock_.now.addSecs(1800));
-
-    clock_.now = clock_.now.addSecs(1800);
-    Fire(main_->DrinkTimer());
-    QVERIFY(OpenPopupFrame(kDrinkReminderPopup));
-    QCOMPARE(GetNextDrinkDue(), clock_.now.addSecs(1800));
-    clock_.now = clock_.now.addSecs(1800);
-    RelaxSettingsPopupOpen(nullptr);  // another kind does not count
-    Fire(main_->DrinkTimer());
-    QCOMPARE(OpenPopupFrames().size(), std::size_t(2));
-    QCOMPARE(GetNextDrinkDue(), clock_.now.addSecs(1800));
-
-    const QDateTime relaxDue = GetNextRelaxDue();
-    clock_.now = clock_.now.addSecs(60);
-    SetRemindMinuteDrk(4);
-    main_->RearmDrinkTimer();
-    QCOMPARE(main_->DrinkTimer().interval(), 300000);
-    QCOMPARE(GetNextDrinkDue(), clock_.now.addSecs(240));
-    QCOMPARE(GetNextRelaxDue(), relaxDue);
-    QCOMPARE(main_->RelaxTimer().interval(), 7200000);
 }
 
 QTEST_MAIN(TestDrinkWindows)

@@ -7,6 +7,7 @@
 #include "app/confirm_exit.h"
 #include "app/main_window.h"
 #include "app/tray_icon.h"
+#include "reminders/reminder_scheduler.h"
 #include "tests/gui/skin_fixture.h"
 #include "ui/control.h"
 #include "ui/menu.h"
@@ -311,7 +312,8 @@ void TestMainWindow::actions() {
     QFETCH(QString, before);
     QFETCH(Action, action);
     QFETCH(QString, after);
-    CMainDlg w;
+    ReminderScheduler scheduler;
+    CMainDlg w(scheduler);
     const bool tray = !before.startsWith("notray ");
     if (!tray) before.remove(0, 7);
     QVERIFY(Start(w, !before.startsWith("hidden"), tray));
@@ -322,7 +324,6 @@ void TestMainWindow::actions() {
     QCoreApplication::processEvents();  // a real close would finish from the event loop
     QTRY_COMPARE(Describe(w), after);
     QVERIFY(!w.IsClosed());
-    QVERIFY(TheMainWindow == &w);
     QVERIFY(!w.IsZoomed());
     QCOMPARE(w.ClientRect().size(), QSize(350, 450));
     QVERIFY(!Autostart::IsAutoRunOn());
@@ -347,7 +348,8 @@ void TestMainWindow::tileHover_data() {
 void TestMainWindow::tileHover() {
     QFETCH(QPoint, point);
     QFETCH(QString, shown);
-    CMainDlg w;
+    ReminderScheduler scheduler;
+    CMainDlg w(scheduler);
     QVERIFY(Start(w, true));
     for (const char* name : kTileButtons) Ctl(w, name)->setVisible(true);  // hiding counts too
     QTest::mouseMove(&w, ClientToWindow(w, point));
@@ -358,7 +360,8 @@ void TestMainWindow::tileHover() {
 }
 
 void TestMainWindow::titleMenu() {
-    CMainDlg w;
+    ReminderScheduler scheduler;
+    CMainDlg w(scheduler);
     QVERIFY(Start(w, true));
     for (bool on : {false, true}) {
         QTest::mouseClick(Ctl(w, "btn_main_menu"), Qt::LeftButton);
@@ -378,7 +381,8 @@ void TestMainWindow::titleMenu() {
 
 // The way out is in the tray menu; without a tray the title menu offers it, and only then.
 void TestMainWindow::titleMenuExitWithoutTray() {
-    CMainDlg w;
+    ReminderScheduler scheduler;
+    CMainDlg w(scheduler);
     QVERIFY(Start(w, true));
     QSignalSpy quit(&w, &CMainDlg::QuitRequested);
     int withTray = 0;
@@ -425,7 +429,8 @@ void TestMainWindow::exitQuestion() {
     QFETCH(QString, answer);
     QFETCH(bool, shown);
     QFETCH(bool, quits);
-    CMainDlg w;
+    ReminderScheduler scheduler;
+    CMainDlg w(scheduler);
     QVERIFY(Start(w, shown));
     QSignalSpy spy(&w, &CMainDlg::QuitRequested);
     const DialogSeen seen = Answer(answer, [&w] { w.OnMenuCommand("menu_tray_exit"); });
@@ -466,7 +471,8 @@ void TestMainWindow::updaterStartsInCurrentFolder() {
     updater_ = WriteUpdater(marker);
     QVERIFY(!updater_.isEmpty());
     QVERIFY(QDir::setCurrent(current.path()));
-    CMainDlg w;
+    ReminderScheduler scheduler;
+    CMainDlg w(scheduler);
     QVERIFY(Start(w, false));
     for (const char* item : {"menu_title_update", "menu_tray_update"}) {
         QFile::remove(marker);
@@ -483,9 +489,8 @@ void TestMainWindow::updaterStartsInCurrentFolder() {
 
 void TestMainWindow::lifetimeAndStartUp() {
     // Compared as pointers only: a dangling one must fail the check, not crash printing it.
-    QVERIFY(TheMainWindow == nullptr);
-    auto w = std::make_unique<CMainDlg>();
-    QVERIFY(TheMainWindow == w.get());
+    ReminderScheduler scheduler;
+    auto w = std::make_unique<CMainDlg>(scheduler);
     QVERIFY(w->Create(nullptr));
     QVERIFY(!w->Tray());  // made by OnInit
     w->ShowPage("btn_achievement");
@@ -494,7 +499,6 @@ void TestMainWindow::lifetimeAndStartUp() {
     QCOMPARE(w->Tray()->ToolTip(), QString("悦息伙伴"));
     QVERIFY(!w->Tray()->Icon().isNull());
     w.reset();
-    QVERIFY(TheMainWindow == nullptr);
 }
 
 void TestMainWindow::trayShowsWindow_data() {

@@ -5,9 +5,7 @@
 #include <QtTest>
 #include <memory>
 
-#include "app/reminder_timers.h"
 #include "data/settings_store.h"
-#include "drink/frame_popup.h"
 #include "relax/relax_lock.h"
 #include "relax/relax_prompt.h"
 #include "relax/relax_settings_page.h"
@@ -20,19 +18,19 @@ using namespace feature_test;
 namespace {
 
 // The open prompt once its window has been set up.
-CHaveRelaxPopDlg* Prompt() {
+CHaveRelaxPopDlg* Prompt(const RelaxReminder& relax) {
     CHaveRelaxPopDlg* prompt = nullptr;
     (void)QTest::qWaitFor([&] {
-        prompt = CHaveRelaxPopDlg::Instance();
+        prompt = relax.Prompt();
         return prompt && Find(prompt, "label_tips") && !TextOf(prompt, "label_tips").isEmpty();
     });
     return prompt;
 }
 
-CHaveRelaxLockDlg* Lock() {
+CHaveRelaxLockDlg* Lock(const RelaxReminder& relax) {
     CHaveRelaxLockDlg* lock = nullptr;
     (void)QTest::qWaitFor([&] {
-        lock = CHaveRelaxLockDlg::Instance();
+        lock = relax.Lock();
         return lock && lock->isVisible();
     });
     return lock;
@@ -80,9 +78,6 @@ void TestRelaxWindows::init() {
 }
 
 void TestRelaxWindows::cleanup() {
-    delete CHaveRelaxPopDlg::Instance();
-    delete CHaveRelaxLockDlg::Instance();
-    for (CFramePopupDlg* frame : std::vector<CFramePopupDlg*>(OpenPopupFrames())) delete frame;
     desk_.Close();
 }
 
@@ -115,8 +110,8 @@ void TestRelaxWindows::timeOfDay() {
     QFETCH(QString, picture);
     QFETCH(QString, sentence);
     clock_.now = QDateTime(QDate(2026, 12, 8), QTime(hour, 59, 59));
-    RelaxPromptOpen();
-    CHaveRelaxPopDlg* prompt = Prompt();
+    desk_.scheduler->Request(ReminderKind::Relax);
+    CHaveRelaxPopDlg* prompt = Prompt(*desk_.relax);
     QVERIFY(prompt);
     QCOMPARE(TextOf(prompt, "label_tips"), sentence);
     QStringList shown;
@@ -141,26 +136,27 @@ void TestRelaxWindows::promptCountdown() {
     QFETCH(int, seconds);
     QFETCH(QStringList, shown);
     SetCountDownSecond(seconds);
-    RelaxPromptOpen();
-    CHaveRelaxPopDlg* prompt = Prompt();
+    desk_.scheduler->Request(ReminderKind::Relax);
+    CHaveRelaxPopDlg* prompt = Prompt(*desk_.relax);
     QVERIFY(prompt);
     QCOMPARE(TextOf(prompt, "label_countdown"), shown.first());
-    QVERIFY(!prompt->PromptTimer().isActive());
+    QVERIFY(!prompt->PromptCountdown().IsRunning());
     SlideToRest(prompt);
     const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
     QCOMPARE(prompt->geometry().topLeft() + prompt->ClientRect().bottomRight(), work.bottomRight());
-    QCOMPARE(prompt->PromptTimer().interval(), 1000);
+    QVERIFY(prompt->PromptCountdown().IsRunning());
     QStringList seen{TextOf(prompt, "label_countdown")};
     for (int i = 1; i < shown.size(); ++i) {
-        Fire(prompt->PromptTimer());
+        Advance(clock_, prompt->PromptCountdown());
         seen << TextOf(prompt, "label_countdown");
     }
     QCOMPARE(seen, shown);
     QVERIFY(!prompt->IsBreaking());
     QPointer<CHaveRelaxPopDlg> alive(prompt);
-    Fire(prompt->PromptTimer());  // the last second: the break, full screen by default
+    Advance(clock_,
+            prompt->PromptCountdown());  // the last second: the break, full screen by default
     QTRY_VERIFY(!alive);
-    QVERIFY(Lock());
+    QVERIFY(Lock(*desk_.relax));
 }
 
 // With full-screen breaks off the break runs in the prompt: "%02d:%02d" down to 00:01, then the
@@ -169,8 +165,8 @@ void TestRelaxWindows::breakInThePrompt() {
     SetRemindFullScreen(false);
     SetRelaxMinute(3);
     for (const bool early : {false, true}) {
-        RelaxPromptOpen();
-        CHaveRelaxPopDlg* prompt = Prompt();
+        desk_.scheduler->Request(ReminderKind::Relax);
+        CHaveRelaxPopDlg* prompt = Prompt(*desk_.relax);
         QVERIFY(prompt);
         SlideToRest(prompt);
         QTest::mouseClick(Find(prompt, "btn_relax_yes"), Qt::LeftButton);
@@ -187,14 +183,14 @@ void TestRelaxWindows::breakInThePrompt() {
             QTRY_VERIFY(!alive);
             continue;
         }
-        Fire(prompt->BreakTimer());
+        Advance(clock_, prompt->BreakCountdown());
         QCOMPARE(TextOf(prompt, "label_relax_time"), QString("02:59"));
-        Fire(prompt->BreakTimer(), 178);
+        Advance(clock_, prompt->BreakCountdown(), 178);
         QCOMPARE(TextOf(prompt, "label_relax_time"), QString("00:01"));
         QVERIFY(alive && !alive->IsClosed());
-        Fire(prompt->BreakTimer());  // the 180th second
+        Advance(clock_, prompt->BreakCountdown());  // the 180th second
         QTRY_VERIFY(!alive);
-        QVERIFY(!CHaveRelaxLockDlg::Instance());
+        QVERIFY(!desk_.relax->Lock());
     }
 }
 
@@ -203,57 +199,57 @@ void TestRelaxWindows::breakInThePrompt() {
 void TestRelaxWindows::breakPressedDuringTheSlide() {
     SetRemindFullScreen(false);
     SetCountDownSecond(3);
-    RelaxPromptOpen();
-    CHaveRelaxPopDlg* prompt = Prompt();
+    desk_.scheduler->Request(ReminderKind::Relax);
+    CHaveRelaxPopDlg* prompt = Prompt(*desk_.relax);
     QVERIFY(prompt && prompt->IsSliding());
     QTest::mouseClick(Find(prompt, "btn_relax_yes"), Qt::LeftButton);
     SlideToRest(prompt);
-    QVERIFY(!prompt->PromptTimer().isActive());
-    QCOMPARE(prompt->BreakTimer().interval(), 1000);
-    Fire(prompt->BreakTimer(), 5);
+    QVERIFY(!prompt->PromptCountdown().IsRunning());
+    QVERIFY(prompt->BreakCountdown().IsRunning());
+    Advance(clock_, prompt->BreakCountdown(), 5);
     QCOMPARE(TextOf(prompt, "label_relax_time"), QString("09:55"));
 }
 
 // One prompt at most, none while the lock is open; the lock at most once.
 void TestRelaxWindows::oneReminderAtATime() {
-    RelaxPromptOpen();
-    CHaveRelaxPopDlg* first = Prompt();
-    RelaxPromptOpen();
-    QCOMPARE(CHaveRelaxPopDlg::Instance(), first);
+    desk_.scheduler->Request(ReminderKind::Relax);
+    CHaveRelaxPopDlg* first = Prompt(*desk_.relax);
+    desk_.scheduler->Request(ReminderKind::Relax);
+    QCOMPARE(desk_.relax->Prompt(), first);
     first->StartBreak();
-    QTRY_VERIFY(!CHaveRelaxPopDlg::Instance());
-    CHaveRelaxLockDlg* lock = Lock();
+    QTRY_VERIFY(!desk_.relax->Prompt());
+    CHaveRelaxLockDlg* lock = Lock(*desk_.relax);
     QVERIFY(lock);
-    RelaxPromptOpen();
-    ShowRelaxLock();
+    desk_.scheduler->Request(ReminderKind::Relax);
+    desk_.relax->OpenLock();
     QCoreApplication::processEvents();
-    QVERIFY(!CHaveRelaxPopDlg::Instance());
-    QCOMPARE(CHaveRelaxLockDlg::Instance(), lock);
+    QVERIFY(!desk_.relax->Prompt());
+    QCOMPARE(desk_.relax->Lock(), lock);
     QPointer<CHaveRelaxLockDlg> alive(lock);
     QTest::mouseClick(Find(lock, "btn_relax_over"), Qt::LeftButton);
     QTRY_VERIFY(!alive);
-    RelaxPromptOpen();
-    QVERIFY(Prompt());
+    desk_.scheduler->Request(ReminderKind::Relax);
+    QVERIFY(Prompt(*desk_.relax));
 }
 
 // "不再弹出" switches relax reminders off (timer stopped) or on at once; "提醒设置" opens the
 // relax settings frame.
 void TestRelaxWindows::promptMenu() {
-    RelaxPromptOpen();
-    CHaveRelaxPopDlg* prompt = Prompt();
+    desk_.scheduler->Request(ReminderKind::Relax);
+    CHaveRelaxPopDlg* prompt = Prompt(*desk_.relax);
     SlideToRest(prompt);
     for (const bool on : {true, false}) {
-        QCOMPARE(main_->RelaxTimer().isActive(), on);
+        QCOMPARE(desk_.scheduler->Timer(ReminderKind::Relax).isActive(), on);
         QTest::mouseClick(Find(prompt, "btn_main_menu"), Qt::LeftButton);
         ui::MenuWnd* menu = OpenMenu("menu_relax.xml");
         QVERIFY(menu);
         QCOMPARE(menu->Item("menu_relax_nopop")->Icon(), on ? QString() : QString("menu_tick.png"));
         menu->Choose(menu->Item("menu_relax_nopop"));
         QTRY_COMPARE(GetRemindOnTime(), !on);
-        QCOMPARE(main_->RelaxTimer().isActive(), !on);
+        QCOMPARE(desk_.scheduler->Timer(ReminderKind::Relax).isActive(), !on);
     }
     prompt->OnMenuCommand("menu_relax_tipset");
-    QVERIFY(OpenPopupFrame(kRelaxSettingsPopup));
+    QVERIFY(desk_.relax->SettingsFrame());
 }
 
 void TestRelaxWindows::lockBreak_data() {
@@ -274,25 +270,25 @@ void TestRelaxWindows::lockBreak() {
     QFETCH(QString, atOpen);
     QFETCH(QString, firstTick);
     SetRelaxMinute(minutes);
-    ShowRelaxLock();
-    CHaveRelaxLockDlg* lock = Lock();
+    desk_.relax->OpenLock();
+    CHaveRelaxLockDlg* lock = Lock(*desk_.relax);
     QVERIFY(lock);
     QCOMPARE(lock->geometry(), QGuiApplication::primaryScreen()->geometry());
     QVERIFY(lock->windowFlags() & Qt::WindowStaysOnTopHint);
     QCOMPARE(lock->Veils().size(), std::size_t(QGuiApplication::screens().size() - 1));
     QCOMPARE(TextOf(lock, "label_relax_time"), atOpen);
-    Fire(lock->BreakTimer());
+    Advance(clock_, lock->BreakCountdown());
     if (firstTick.isEmpty()) {
         QVERIFY(lock->IsFinished());
     } else {
         QCOMPARE(TextOf(lock, "label_relax_time"), firstTick);
-        Fire(lock->BreakTimer(), minutes * 60 - 2);
+        Advance(clock_, lock->BreakCountdown(), minutes * 60 - 2);
         QVERIFY(!lock->IsFinished());
-        Fire(lock->BreakTimer());
+        Advance(clock_, lock->BreakCountdown());
         QVERIFY(lock->IsFinished());
     }
     QVERIFY(!Shown(lock, "hori_relax"));
-    QVERIFY(!lock->BreakTimer().isActive());
+    QVERIFY(!lock->BreakCountdown().IsRunning());
     QVERIFY(!lock->IsClosed());  // it waits on the completion view
 }
 
@@ -300,8 +296,8 @@ void TestRelaxWindows::lockBreak() {
 void TestRelaxWindows::lockPaging() {
     QCOMPARE(CHaveRelaxLockDlg::ModeFor(0), CHaveRelaxLockDlg::PictureMode::Motto);
     QCOMPARE(CHaveRelaxLockDlg::ModeFor(32767), CHaveRelaxLockDlg::PictureMode::Carousel);
-    ShowRelaxLock();
-    CHaveRelaxLockDlg* lock = Lock();
+    desk_.relax->OpenLock();
+    CHaveRelaxLockDlg* lock = Lock(*desk_.relax);
     lock->SetPictureMode(CHaveRelaxLockDlg::PictureMode::Motto);
     QVERIFY(Shown(lock, "label_group") && !Shown(lock, "hori_group"));
     lock->SetPictureMode(CHaveRelaxLockDlg::PictureMode::Carousel);
@@ -320,8 +316,8 @@ void TestRelaxWindows::lockPaging() {
 
 // "不再弹出" decides the next break only; "提醒设置" twice makes one frame, owned by the lock.
 void TestRelaxWindows::lockMenu() {
-    ShowRelaxLock();
-    CHaveRelaxLockDlg* lock = Lock();
+    desk_.relax->OpenLock();
+    CHaveRelaxLockDlg* lock = Lock(*desk_.relax);
     for (const bool fullScreen : {true, false}) {
         QTest::mouseClick(Find(lock, "btn_relax_set"), Qt::LeftButton);
         ui::MenuWnd* menu = OpenMenu("menu_relax_full.xml");
@@ -330,12 +326,12 @@ void TestRelaxWindows::lockMenu() {
                  fullScreen ? QString() : QString("menuitem_tick_white.png"));
         menu->Choose(menu->Item("menu_relax_nopop"));
         QTRY_COMPARE(GetRemindFullScreen(), !fullScreen);
-        QVERIFY(CHaveRelaxLockDlg::Instance() == lock && !lock->IsClosed());
+        QVERIFY(desk_.relax->Lock() == lock && !lock->IsClosed());
     }
     lock->OnMenuCommand("menu_relax_tipset");
     lock->OnMenuCommand("menu_relax_tipset");
-    QCOMPARE(OpenPopupFrames().size(), std::size_t(1));
-    CFramePopupDlg* frame = OpenPopupFrame(kRelaxSettingsPopup);
+    QCOMPARE(desk_.OpenFrames(), (1));
+    CFramePopupDlg* frame = desk_.relax->SettingsFrame();
     QCOMPARE(frame->parentWidget(), lock);
     QVERIFY(qobject_cast<CHaveRelaxDlg*>(frame->Content()));
     lock->OnMenuCommand("menu_relax_feedback");
@@ -343,7 +339,7 @@ void TestRelaxWindows::lockMenu() {
 
 // The page's rules: the switch with its full-screen neighbour and the timer, the interval never
 // nothing, the other combos, a stored value no item shows, the sound switch opening both
-// reminders, and the refresh only while seen.
+// reminders.
 void TestRelaxWindows::settingsPage() {
     SetCountDownSecond(7);
     main_->show();
@@ -351,21 +347,19 @@ void TestRelaxWindows::settingsPage() {
     QCoreApplication::processEvents();  // a page is built when first shown
     CHaveRelaxDlg* page = MainPage();
     QTRY_VERIFY(Find(page, "check_remind_ontime"));
-    QVERIFY(page->IsRefreshing());
     QCOMPARE(Find<ui::Combo>(page, "combo_countdown")->SelectedText(), QString("15"));
     QCOMPARE(GetCountDownSecond(), 7);
     QCOMPARE(TextOf(page, "label_remind_time"), QString("12:00"));
 
     QTest::mouseClick(Find(page, "check_remind_ontime"), Qt::LeftButton);
     QVERIFY(!GetRemindOnTime());
-    QVERIFY(!main_->RelaxTimer().isActive());
+    QVERIFY(!desk_.scheduler->Timer(ReminderKind::Relax).isActive());
     QVERIFY(!Shown(page, "check_remind_fullscreen") && !Shown(page, "label_remind_fullscreen"));
-    page->RefreshLiveState();
     QCOMPARE(TextOf(page, "label_remind_time"), QString("--"));
     clock_.now = clock_.now.addSecs(60);
     QTest::mouseClick(Find(page, "check_remind_ontime"), Qt::LeftButton);
     QVERIFY(Shown(page, "check_remind_fullscreen"));
-    QCOMPARE(main_->RelaxTimer().interval(), 7200000);
+    QCOMPARE(TextOf(page, "label_remind_time"), QString("12:01"));
 
     auto* hour = Find<ui::Combo>(page, "combo_remind_hour");
     auto* minute = Find<ui::Combo>(page, "combo_remind_minute");
@@ -373,13 +367,12 @@ void TestRelaxWindows::settingsPage() {
     minute->SelectItemByValue(30);
     QCOMPARE(GetRemindHour(), 1);
     QCOMPARE(GetRemindMinute(), 30);
-    QCOMPARE(main_->RelaxTimer().interval(), 5400000);
-    QCOMPARE(GetNextRelaxDue(), clock_.now.addSecs(5400));
+    QCOMPARE(desk_.scheduler->NextDue(ReminderKind::Relax), clock_.now.addSecs(5400));
     minute->SelectItemByValue(0);
     hour->SelectItemByValue(0);  // 0 h 0 min: the minutes become 5
     QCOMPARE(minute->SelectedText(), QString("5"));
     QCOMPARE(GetRemindMinute(), 5);
-    QCOMPARE(main_->RelaxTimer().interval(), 300000);
+    QCOMPARE(desk_.scheduler->NextDue(ReminderKind::Relax), clock_.now.addSecs(300));
     Find<ui::Combo>(page, "combo_countdown")->SelectItemByValue(45);
     Find<ui::Combo>(page, "combo_relax_minute")->SelectItemByValue(60);
     QCOMPARE(GetCountDownSecond(), 45);
@@ -387,52 +380,46 @@ void TestRelaxWindows::settingsPage() {
 
     QTest::mouseClick(Find(page, "check_remind_sound"), Qt::LeftButton);
     QVERIFY(!GetRemindSound());
-    QVERIFY(CHaveRelaxPopDlg::Instance());
-    QVERIFY(OpenPopupFrame(kDrinkReminderPopup));
-
-    main_->hide();
-    QVERIFY(!page->IsRefreshing());
+    QVERIFY(desk_.relax->Prompt());
+    QVERIFY(desk_.drink->Frame());
 }
 
 // The page in the main window and the one in the relax settings frame show each other's
-// changes, and those made from the menus, within their refresh.
+// changes, and those made from the menus, as they are announced.
 void TestRelaxWindows::settingsPagesFollowEachOther() {
     main_->show();
     main_->ShowPage("btn_haverelax_set");
     QCoreApplication::processEvents();  // a page is built when first shown
-    RelaxSettingsPopupOpen(nullptr);
+    desk_.relax->OpenSettingsFrame(nullptr);
     CFramePopupDlg* frame = nullptr;
-    QTRY_VERIFY((frame = OpenPopupFrame(kRelaxSettingsPopup)) &&
+    QTRY_VERIFY((frame = desk_.relax->SettingsFrame()) &&
                 Find(frame->Content(), "check_remind_fullscreen"));
     auto* framePage = static_cast<CHaveRelaxDlg*>(frame->Content());
     QCOMPARE(framePage->LayoutFile(), QString("haverelax.xml"));
-    QTRY_VERIFY(framePage->IsRefreshing());
     QTest::mouseClick(Find(framePage, "check_remind_fullscreen"), Qt::LeftButton);
     QVERIFY(!GetRemindFullScreen());
-    MainPage()->RefreshLiveState();
     QVERIFY(!Find<ui::CheckBox>(MainPage(), "check_remind_fullscreen")->IsChecked());
     SetRemindOnTime(false);  // as the prompt's menu does
-    framePage->RefreshLiveState();
     QVERIFY(!Find<ui::CheckBox>(framePage, "check_remind_ontime")->IsChecked());
     QVERIFY(!Shown(framePage, "check_remind_fullscreen"));
 }
 
-// The relax timer opens the prompt unless it or the lock is open, and the due time moves on.
+// The relax clock opens the prompt unless it or the lock is open.
 void TestRelaxWindows::relaxTimerTicks() {
+    const QTimer& timer = desk_.scheduler->Timer(ReminderKind::Relax);
     clock_.now = clock_.now.addSecs(7200);
-    Fire(main_->RelaxTimer());
-    CHaveRelaxPopDlg* prompt = Prompt();
+    Fire(timer);
+    CHaveRelaxPopDlg* prompt = Prompt(*desk_.relax);
     QVERIFY(prompt);
-    QCOMPARE(GetNextRelaxDue(), clock_.now.addSecs(7200));
     clock_.now = clock_.now.addSecs(7200);
-    Fire(main_->RelaxTimer());
-    QCOMPARE(CHaveRelaxPopDlg::Instance(), prompt);
-    QCOMPARE(GetNextRelaxDue(), clock_.now.addSecs(7200));
+    Fire(timer);
+    QCOMPARE(desk_.relax->Prompt(), prompt);
     prompt->StartBreak();
-    QVERIFY(Lock());
-    Fire(main_->RelaxTimer());
+    QVERIFY(Lock(*desk_.relax));
+    clock_.now = clock_.now.addSecs(7200);
+    Fire(timer);
     QCoreApplication::processEvents();
-    QVERIFY(!CHaveRelaxPopDlg::Instance());
+    QVERIFY(!desk_.relax->Prompt());
 }
 
 QTEST_MAIN(TestRelaxWindows)

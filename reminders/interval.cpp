@@ -1,12 +1,19 @@
-#include "drink/reminder_settings.h"
+#include "reminders/interval.h"
+
+#include <algorithm>
 
 #include "ui/controls.h"
 
-namespace ReminderSettings {
+namespace Reminders {
 
 namespace {
 constexpr int kFiveMinutesItem = 1;
 }  // namespace
+
+long long IntervalSecs(int hours, int minutes) {
+    const long long secs = (static_cast<long long>(hours) * 60 + minutes) * 60;
+    return std::max(kShortestIntervalSecs, secs);
+}
 
 QString DueText(bool on, const QDateTime& due) {
     if (!on || !due.isValid()) return QStringLiteral("--");
@@ -20,4 +27,4 @@ std::pair<int, int> ChosenInterval(ui::Combo& hour, ui::Combo& minute) {
     return {hours, ui::LenientIntOf(minute.SelectedText())};
 }
 
-}  // namespace ReminderSettings
+}  // namespace Reminders

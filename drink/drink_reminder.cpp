@@ -1,0 +1,42 @@
+#include "drink/drink_reminder.h"
+
+#include "data/settings_store.h"
+#include "drink/drink_show_panel.h"
+#include "reminders/popup_frame.h"
+#include "reminders/reminder_scheduler.h"
+
+DrinkReminder::DrinkReminder(ReminderScheduler& scheduler) : scheduler_(scheduler) {
+    scheduler_.Install(ReminderKind::Drink, {[this] { Open(); },
+                                             [this] {
+                                                 if (frame_) frame_->raise();
+                                             }});
+}
+
+DrinkReminder::~DrinkReminder() {
+    delete frame_.data();
+}
+
+void DrinkReminder::Open() {
+    CFramePopupDlg::Spec spec;
+    spec.title = QStringLiteral("喝水提醒");
+    spec.corner = true;
+    spec.makeContent = [this](CFramePopupDlg& frame) {
+        auto panel = std::make_unique<CDrinkWaterShowDlg>();
+        connect(panel.get(), &CDrinkWaterShowDlg::DismissRequested, &frame,
+                [&frame] { frame.Close(1); });
+        // The frame lets go of the panel first, then the main window shows the figures.
+        connect(panel.get(), &CDrinkWaterShowDlg::AchievementsRequested, &frame, [this, &frame] {
+            frame.Close(1);
+            scheduler_.RequestPage(QStringLiteral("btn_achievement"), false);
+        });
+        return panel;
+    };
+    spec.remindersOn = &SettingsStore::GetRemindOnTimeDrk;
+    spec.setRemindersOn = &SettingsStore::SetRemindOnTimeDrk;
+    // The drink reminder's settings live on the main window's page.
+    spec.openSettings = [this] {
+        scheduler_.RequestPage(QStringLiteral("btn_drinkwater_set"), true);
+    };
+    frame_ = CFramePopupDlg::Open(std::move(spec));
+    scheduler_.Showing(ReminderKind::Drink, frame_);
+}

@@ -1,3 +1,0 @@
-#include "drink/feature_host.h"
-
-FeatureHost* TheMainWindow = nullptr;

@@ -1,0 +1,55 @@
+#include "relax/relax_reminder.h"
+
+#include "data/settings_store.h"
+#include "relax/relax_lock.h"
+#include "relax/relax_prompt.h"
+#include "relax/relax_settings_page.h"
+#include "reminders/popup_frame.h"
+#include "reminders/reminder_scheduler.h"
+#include "reminders/reminder_window.h"
+
+RelaxReminder::RelaxReminder(ReminderScheduler& scheduler) : scheduler_(scheduler) {
+    scheduler_.Install(ReminderKind::Relax, {[this] { OpenPrompt(); }, [this] { Raise(); }});
+}
+
+RelaxReminder::~RelaxReminder() {
+    // One at a time: the settings frame may be the lock's child and go with it.
+    delete settingsFrame_.data();
+    delete lock_.data();
+    delete prompt_.data();
+}
+
+void RelaxReminder::OpenPrompt() {
+    if (prompt_ || lock_) return;
+    auto* prompt = new CHaveRelaxPopDlg(*this);
+    if (!Reminders::CreateReminderWindow(*prompt)) return;
+    prompt_ = prompt;
+    scheduler_.Showing(ReminderKind::Relax, prompt);
+}
+
+void RelaxReminder::OpenLock() {
+    if (lock_) return;
+    auto* lock = new CHaveRelaxLockDlg(*this);
+    if (!lock->Open()) return;
+    lock_ = lock;
+    scheduler_.Showing(ReminderKind::Relax, lock, true);
+}
+
+void RelaxReminder::Raise() {
+    if (lock_)
+        lock_->raise();
+    else if (prompt_)
+        prompt_->raise();
+}
+
+void RelaxReminder::OpenSettingsFrame(QWidget* owner) {
+    if (settingsFrame_) return;
+    CFramePopupDlg::Spec spec;
+    spec.title = QStringLiteral("休息提醒设置");
+    spec.makeContent = [this](CFramePopupDlg&) {
+        return std::make_unique<CHaveRelaxDlg>(scheduler_);
+    };
+    spec.remindersOn = &SettingsStore::GetRemindOnTime;
+    spec.setRemindersOn = &SettingsStore::SetRemindOnTime;
+    settingsFrame_ = CFramePopupDlg::Open(std::move(spec), owner);
+}

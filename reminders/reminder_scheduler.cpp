@@ -1,0 +1,175 @@
+#include "reminders/reminder_scheduler.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "data/clock.h"
+#include "data/settings_notifier.h"
+#include "data/settings_store.h"
+#include "reminders/interval.h"
+#include "ui/window_base.h"
+
+namespace {
+
+// A timer runs for at most a day: a due time further away is reached in steps.
+constexpr qint64 kLongestWaitMs = 24LL * 3600 * 1000;
+
+constexpr std::array<ReminderKind, 2> kKinds{ReminderKind::Relax, ReminderKind::Drink};
+
+ReminderKind Other(ReminderKind kind) {
+    return kind == ReminderKind::Relax ? ReminderKind::Drink : ReminderKind::Relax;
+}
+
+bool SwitchedOn(ReminderKind kind) {
+    return kind == ReminderKind::Relax ? SettingsStore::GetRemindOnTime()
+                                       : SettingsStore::GetRemindOnTimeDrk();
+}
+
+long long Interval(ReminderKind kind) {
+    return kind == ReminderKind::Relax
+               ? Reminders::IntervalSecs(SettingsStore::GetRemindHour(),
+                                         SettingsStore::GetRemindMinute())
+               : Reminders::IntervalSecs(SettingsStore::GetRemindHourDrk(),
+                                         SettingsStore::GetRemindMinuteDrk());
+}
+
+// The reminder a setting belongs to, when it decides when that reminder comes.
+std::optional<ReminderKind> ClockOf(SettingsKey key) {
+    switch (key) {
+        case SettingsKey::RemindOnTime:
+        case SettingsKey::RemindHour:
+        case SettingsKey::RemindMinute:
+            return ReminderKind::Relax;
+        case SettingsKey::RemindOnTimeDrk:
+        case SettingsKey::RemindHourDrk:
+        case SettingsKey::RemindMinuteDrk:
+            return ReminderKind::Drink;
+        default:
+            return std::nullopt;
+    }
+}
+
+bool AnyOpen(const std::vector<QPointer<ui::WindowBase>>& windows) {
+    return std::ranges::any_of(windows, [](const auto& w) { return w && !w->IsClosed(); });
+}
+
+}  // namespace
+
+ReminderScheduler::ReminderScheduler(QObject* parent) : QObject(parent) {
+    for (ReminderKind kind : kKinds) {
+        QTimer& timer = Of(kind).timer;
+        timer.setSingleShot(true);
+        // A coarse timer may come minutes late on a long interval; the page says the minute.
+        timer.setTimerType(Qt::PreciseTimer);
+        connect(&timer, &QTimer::timeout, this, [this, kind] { FallDue(kind); });
+    }
+}
+
+ReminderScheduler::~ReminderScheduler() = default;
+
+void ReminderScheduler::Install(ReminderKind kind, Reminder reminder) {
+    Of(kind).reminder = std::move(reminder);
+}
+
+void ReminderScheduler::Start() {
+    connect(&SettingsNotifier::Instance(), &SettingsNotifier::changed, this,
+            [this](SettingsKey key) {
+                if (const std::optional<ReminderKind> kind = ClockOf(key)) Arm(*kind);
+            });
+    connect(&SettingsNotifier::Instance(), &SettingsNotifier::reloaded, this, [this] {
+        for (ReminderKind kind : kKinds) Arm(kind);
+    });
+    for (ReminderKind kind : kKinds) Arm(kind);
+}
+
+QDateTime ReminderScheduler::NextDue(ReminderKind kind) const {
+    return Of(kind).due;
+}
+
+bool ReminderScheduler::IsShowing(ReminderKind kind) const {
+    return AnyOpen(Of(kind).windows);
+}
+
+bool ReminderScheduler::IsWaiting(ReminderKind kind) const {
+    return Of(kind).waiting;
+}
+
+void ReminderScheduler::Arm(ReminderKind kind) {
+    Track& c = Of(kind);
+    if (!SwitchedOn(kind)) {
+        c.timer.stop();
+        c.due = QDateTime();
+        c.waiting = false;
+    } else {
+        c.due = Clock::Current().Now().addSecs(Interval(kind));
+        Wake(kind);
+    }
+    emit DueChanged(kind);
+}
+
+void ReminderScheduler::Wake(ReminderKind kind) {
+    Track& c = Of(kind);
+    const qint64 left = Clock::Current().Now().msecsTo(c.due);
+    c.timer.start(static_cast<int>(std::clamp<qint64>(left, 0, kLongestWaitMs)));
+}
+
+void ReminderScheduler::FallDue(ReminderKind kind) {
+    Track& c = Of(kind);
+    if (!c.due.isValid()) return;
+    const QDateTime now = Clock::Current().Now();
+    if (now < c.due) {  // a step of a long wait, or the clock went back
+        Wake(kind);
+        return;
+    }
+    // Late after a suspend or not, the next interval counts from now.
+    c.due = now.addSecs(Interval(kind));
+    Wake(kind);
+    emit DueChanged(kind);
+    if (HeldBack(kind))
+        c.waiting = true;
+    else if (!IsShowing(kind))  // one at a time: a reminder that shows is not queued
+        Open(kind);
+}
+
+void ReminderScheduler::Recheck() {
+    for (ReminderKind kind : kKinds)
+        if (Of(kind).due.isValid()) FallDue(kind);
+}
+
+bool ReminderScheduler::HeldBack(ReminderKind kind) const {
+    return AnyOpen(Of(Other(kind)).fullScreen);
+}
+
+bool ReminderScheduler::Request(ReminderKind kind) {
+    Track& c = Of(kind);
+    if (IsShowing(kind)) {
+        if (c.reminder.raise) c.reminder.raise();
+        return false;
+    }
+    Open(kind);
+    return true;
+}
+
+void ReminderScheduler::Open(ReminderKind kind) {
+    Track& c = Of(kind);
+    c.waiting = false;
+    if (c.reminder.open) c.reminder.open();
+}
+
+void ReminderScheduler::Showing(ReminderKind kind, ui::WindowBase* window, bool fullScreen) {
+    if (!window) return;
+    Track& c = Of(kind);
+    c.windows.emplace_back(window);
+    if (fullScreen) c.fullScreen.emplace_back(window);
+    connect(window, &ui::WindowBase::Closed, this, [this, kind] { WindowGone(kind); });
+    connect(window, &QObject::destroyed, this, [this, kind] { WindowGone(kind); });
+}
+
+void ReminderScheduler::WindowGone(ReminderKind kind) {
+    Track& c = Of(kind);
+    std::erase_if(c.windows, [](const auto& w) { return !w || w->IsClosed(); });
+    std::erase_if(c.fullScreen, [](const auto& w) { return !w || w->IsClosed(); });
+    // What waited for this reminder's full-screen window comes now, once.
+    const ReminderKind other = Other(kind);
+    if (Of(other).waiting && !HeldBack(other) && !IsShowing(other)) Open(other);
+}
