@@ -7,6 +7,7 @@
 #include "data/settings_notifier.h"
 #include "data/settings_store.h"
 #include "reminders/interval.h"
+#include "reminders/log.h"
 #include "ui/window_base.h"
 
 namespace {
@@ -15,6 +16,16 @@ namespace {
 constexpr qint64 kLongestWaitMs = 24LL * 3600 * 1000;
 
 constexpr std::array<ReminderKind, 2> kKinds{ReminderKind::Relax, ReminderKind::Drink};
+
+const char* NameOf(ReminderKind kind) {
+    return kind == ReminderKind::Relax ? "relax" : "drink";
+}
+
+// The local time with its offset, which tells the two 02:30s of a night the clocks go back.
+QString Stamp(const QDateTime& due) {
+    if (!due.isValid()) return QStringLiteral("off");
+    return due.toOffsetFromUtc(due.offsetFromUtc()).toString(Qt::ISODate);
+}
 
 ReminderKind Other(ReminderKind kind) {
     return kind == ReminderKind::Relax ? ReminderKind::Drink : ReminderKind::Relax;
@@ -104,6 +115,7 @@ void ReminderScheduler::Arm(ReminderKind kind) {
         c.due = Clock::Current().Now().addSecs(Interval(kind));
         Wake(kind);
     }
+    qCDebug(lcReminders).noquote() << NameOf(kind) << "due" << Stamp(c.due);
     emit DueChanged(kind);
 }
 
@@ -124,11 +136,14 @@ void ReminderScheduler::FallDue(ReminderKind kind) {
     // Late after a suspend or not, the next interval counts from now.
     c.due = now.addSecs(Interval(kind));
     Wake(kind);
+    qCDebug(lcReminders).noquote() << NameOf(kind) << "due" << Stamp(c.due);
     emit DueChanged(kind);
-    if (HeldBack(kind))
+    if (HeldBack(kind)) {
+        qCDebug(lcReminders).noquote() << NameOf(kind) << "waits for the break to end";
         c.waiting = true;
-    else if (!IsShowing(kind))  // one at a time: a reminder that shows is not queued
+    } else if (!IsShowing(kind)) {  // one at a time: a reminder that shows is not queued
         Open(kind);
+    }
 }
 
 void ReminderScheduler::Recheck() {
@@ -153,6 +168,7 @@ bool ReminderScheduler::Request(ReminderKind kind) {
 void ReminderScheduler::Open(ReminderKind kind) {
     Track& c = Of(kind);
     c.waiting = false;
+    qCDebug(lcReminders).noquote() << NameOf(kind) << "comes";
     if (c.reminder.open) c.reminder.open();
 }
 

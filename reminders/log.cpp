@@ -1,0 +1,3 @@
+#include "reminders/log.h"
+
+Q_LOGGING_CATEGORY(lcReminders, "vita.reminders", QtWarningMsg)

@@ -1,0 +1,127 @@
+// The reminders' clocks in the real program, its wall clock moved by libfaketime while its timers
+// keep the real one: a daylight-saving night, and a suspend that both reminders fell due in.
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+
+#include "tests/e2e/desk.h"
+#include "tests/support/private_bus.h"
+
+namespace {
+
+using namespace e2e;
+
+QString FakeTimeLibrary() {
+    for (const char* dir : {"/usr/lib/x86_64-linux-gnu", "/usr/lib/aarch64-linux-gnu", "/usr/lib"})
+        if (const QString lib = QString(dir) + "/faketime/libfaketime.so.1"; QFile::exists(lib))
+            return lib;
+    return {};
+}
+
+// The program's debug trace of its reminders so far.
+QByteArray Trace(Desk& desk, QByteArray& said) {
+    said += desk.Program().readAll();
+    return said;
+}
+
+}  // namespace
+
+class TestRemindersE2e : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void daylightSavingNight_data();
+    void daylightSavingNight();
+    void suspendBringsBothSideBySide();
+};
+
+void TestRemindersE2e::daylightSavingNight_data() {
+    QTest::addColumn<QString>("start");  // seconds since the epoch
+    QTest::addColumn<QByteArray>("drinkDue");
+    QTest::addColumn<QByteArray>("relaxDue");
+    // 01:59:30 CET; the clocks go forward at 02:00.
+    QTest::newRow("spring forward") << "1806195570" << QByteArray("2027-03-28T03:29:30+02:00")
+                                    << QByteArray("2027-03-28T04:59:30+02:00");
+    // 02:59:30 CEST; the clocks go back at 03:00.
+    QTest::newRow("fall back") << "1792889970" << QByteArray("2026-10-25T02:29:30+01:00")
+                               << QByteArray("2026-10-25T03:59:30+01:00");
+}
+
+// Half an hour and two hours later, as the clocks on the wall say them.
+void TestRemindersE2e::daylightSavingNight() {
+    QFETCH(QString, start);
+    const QString lib = FakeTimeLibrary();
+    if (lib.isEmpty()) QSKIP("libfaketime is not installed (Debian faketime)");
+    Desk desk;
+    desk.SetProgramVariable("LD_PRELOAD", lib);
+    desk.SetProgramVariable("FAKETIME", "@" + start);
+    desk.SetProgramVariable("FAKETIME_FMT", "%s");
+    desk.SetProgramVariable("FAKETIME_DONT_FAKE_MONOTONIC", "1");
+    desk.SetProgramVariable("TZ", "Europe/Berlin");
+    desk.SetProgramVariable("QT_LOGGING_RULES", "vita.reminders.debug=true");
+    QVERIFY2(desk.Open(), desk.Failure());
+    QByteArray said;
+    QTRY_VERIFY_WITH_TIMEOUT(Trace(desk, said).contains("relax due"), kWaitMs);
+    QFETCH(QByteArray, drinkDue);
+    QFETCH(QByteArray, relaxDue);
+    QVERIFY2(said.contains("drink due " + drinkDue), said.constData());
+    QVERIFY2(said.contains("relax due " + relaxDue), said.constData());
+}
+
+// Three hours asleep: on the way back both reminders come at once, once each, side by side.
+void TestRemindersE2e::suspendBringsBothSideBySide() {
+    const QString lib = FakeTimeLibrary();
+    if (lib.isEmpty()) QSKIP("libfaketime is not installed (Debian faketime)");
+    PrivateBus bus;  // the system bus, for logind's PrepareForSleep
+    QString error;
+    QVERIFY2(bus.Start(&error), qPrintable(error));
+    QTemporaryDir dir;
+    QFile stamp(dir.filePath("faketime"));
+    const auto setClock = [&stamp](const char* when) {
+        return stamp.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+               stamp.write(QByteArray("@2026-12-08 ") + when + "\n") > 0 && (stamp.close(), true);
+    };
+    QVERIFY(setClock("10:00:00"));
+    Desk desk;
+    desk.SetProgramVariable("LD_PRELOAD", lib);
+    desk.SetProgramVariable("FAKETIME_TIMESTAMP_FILE", stamp.fileName());
+    desk.SetProgramVariable("FAKETIME_NO_CACHE", "1");
+    desk.SetProgramVariable("FAKETIME_DONT_FAKE_MONOTONIC", "1");
+    desk.SetProgramVariable("DBUS_SYSTEM_BUS_ADDRESS", bus.Address());
+    QVERIFY2(desk.Open(), desk.Failure());
+    QCOMPARE(desk.Windows().size(), 1);
+
+    QVERIFY(setClock("13:00:00"));
+    QDBusConnection logind = QDBusConnection::connectToBus(bus.Address(), "logind");
+    QVERIFY(logind.isConnected() && logind.registerService("org.freedesktop.login1"));
+    // Until the program is heard to have it: it subscribes in its own time after start.
+    const auto resume = [&logind] {
+        QDBusMessage resumed = QDBusMessage::createSignal(
+            "/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep");
+        resumed << false;
+        logind.send(resumed);
+    };
+    QTRY_VERIFY_WITH_TIMEOUT((resume(), desk.Windows().size() == 3), kWaitMs);
+    // Risen into the corner, the second one beside the first, neither over the other.
+    const QRect screen(0, 0, 1024, 768);
+    const auto reminders = [&desk] {
+        QList<QRect> rects;
+        for (const WindowInfo& w : desk.Windows())
+            if (w.rect.size() == QSize(280, 360)) rects << w.rect;
+        return rects;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(reminders().size() == 2 &&
+                                 reminders()[0].bottom() == screen.bottom() &&
+                                 reminders()[1].bottom() == screen.bottom(),
+                             kWaitMs);
+    const QList<QRect> rects = reminders();
+    QVERIFY2(!rects[0].intersects(rects[1]), "one reminder covers the other");
+    QCOMPARE(std::max(rects[0].right(), rects[1].right()), screen.right());
+    QCOMPARE(std::min(rects[0].left(), rects[1].left()), screen.right() + 1 - 2 * 280);
+    resume();  // a second resume signal brings no second pair
+    QTest::qWait(300);
+    QCOMPARE(desk.Windows().size(), 3);
+}
+
+QTEST_MAIN(TestRemindersE2e)
+#include "tst_reminders_e2e.moc"
