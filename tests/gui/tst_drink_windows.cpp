@@ -10,6 +10,7 @@
 
 #include "app/reminder_timers.h"
 #include "data/database_session.h"
+#include "data/drink_log.h"
 #include "data/settings_store.h"
 #include "drink/frame_popup.h"
 #include "tests/gui/feature_fixture.h"
@@ -17,6 +18,7 @@
 #include "ui/corner_slide.h"
 
 using namespace SettingsStore;
+using namespace DrinkLog;
 using namespace feature_test;
 
 namespace {
@@ -169,7 +171,7 @@ void TestDrinkWindows::nothingToDrink() {
     QTRY_VERIFY(amount);
     QTest::mouseClick(Find(panel, "btn_modify"), Qt::LeftButton);
     QTest::keyClick(amount->LineEdit(), Qt::Key_Delete);
-    QCOMPARE(GetDrinkTargetOnce(), 0);  // stored at once, as typed
+    QCOMPARE(GetDrinkTargetOnce(), 300);  // no amount reads as the default
     auto* drink = Find<ui::Button>(panel, "btn_drink_imm");
     QVERIFY(!drink->isEnabled());
     QTest::mouseClick(drink, Qt::LeftButton);
@@ -340,9 +342,9 @@ void TestDrinkWindows::settingsEdits_data() {
     QTest::newRow("one drink above the target") << "edit_target_once"
                                                 << "2000"
                                                 << "1500" << 1500 << 1500;
-    QTest::newRow("one drink emptied stores 0") << "edit_target_once"
-                                                << ""
-                                                << "" << 1500 << 0;
+    QTest::newRow("one drink emptied reads as 300") << "edit_target_once"
+                                                    << ""
+                                                    << "" << 1500 << 300;
     QTest::newRow("one drink 250") << "edit_target_once"
                                    << "250"
                                    << "250" << 1500 << 250;
@@ -372,7 +374,7 @@ void TestDrinkWindows::settingsEdits() {
 }
 
 // The interval combos: 0 h 0 min is never stored; a choice restarts the drink timer; a stored
-// value no item shows leaves the combo as it was.
+// value no item shows reads as the nearest item, which the combo shows.
 void TestDrinkWindows::settingsInterval() {
     SetRemindMinuteDrk(7);
     main_->show();
@@ -382,8 +384,8 @@ void TestDrinkWindows::settingsInterval() {
     auto* minute = Find<ui::Combo>(SettingsPage(), "combo_remind_minute_drk");
     QTRY_VERIFY(hour && minute);
     QCOMPARE(hour->SelectedText(), QString("0"));
-    QCOMPARE(minute->SelectedText(), QString("0"));  // 7 is no item: as the layout left it
-    QCOMPARE(GetRemindMinuteDrk(), 7);
+    QCOMPARE(minute->SelectedText(), QString("5"));  // 7 is no item: the nearest one
+    QCOMPARE(GetRemindMinuteDrk(), 5);
     clock_.now = clock_.now.addSecs(600);
     minute->SelectItemByValue(30);
     QCOMPARE(GetRemindMinuteDrk(), 30);
@@ -461,10 +463,10 @@ void TestDrinkWindows::reminderTimers() {
 
     const QDateTime relaxDue = GetNextRelaxDue();
     clock_.now = clock_.now.addSecs(60);
-    SetRemindMinuteDrk(4);
+    SetRemindMinuteDrk(4);  // reads as 5
     main_->RearmDrinkTimer();
     QCOMPARE(main_->DrinkTimer().interval(), 300000);
-    QCOMPARE(GetNextDrinkDue(), clock_.now.addSecs(240));
+    QCOMPARE(GetNextDrinkDue(), clock_.now.addSecs(300));
     QCOMPARE(GetNextRelaxDue(), relaxDue);
     QCOMPARE(main_->RelaxTimer().interval(), 7200000);
 }
