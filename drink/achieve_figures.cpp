@@ -31,8 +31,7 @@ struct DayCounts {
     int reachDays = 0;
 };
 
-DayCounts CountDays(const DrinkLog::DrinkDayTotals& log, const QDate& start, int days,
-                    int target) {
+DayCounts CountDays(const DrinkLog::DrinkDayTotals& log, const QDate& start, int days, int target) {
     const std::string from = Text(start);
     const std::string to = Text(AddDays(start, days));
     return {log.CountDaysReachingTarget(from, to, 1),

@@ -7,12 +7,8 @@
 #include "store_fixture.h"
 
 using namespace DrinkLog;
+using namespace SettingsStore;
 using namespace store_test;
-using SettingsStore::CloseSettings;
-using SettingsStore::DatabasePath;
-using SettingsStore::kDatabaseKey;
-using SettingsStore::OpenSettings;
-using SettingsStore::Session;
 
 class TestDrinkLog : public QObject, StoreFixture {
     Q_OBJECT
