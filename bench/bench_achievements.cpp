@@ -22,12 +22,14 @@
 #include "bench/bench_support.h"
 #include "data/clock.h"
 #include "data/database_session.h"
+#include "data/drink_log.h"
 #include "data/settings_store.h"
 #include "drink/drink_achieve_page.h"
 #include "drink/drink_dates.h"
 #include "ui/controls.h"
 
 using namespace SettingsStore;
+using namespace DrinkLog;
 
 using bench::Check;
 

@@ -16,10 +16,12 @@
 #include "bench/bench_support.h"
 #include "data/clock.h"
 #include "data/database_session.h"
+#include "data/drink_log.h"
 #include "data/page_cipher.h"
 #include "data/settings_store.h"
 
 using namespace SettingsStore;
+using namespace DrinkLog;
 
 using bench::Check;
 

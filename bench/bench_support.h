@@ -15,6 +15,7 @@
 #include <string>
 
 #include "data/database_session.h"
+#include "data/drink_log.h"
 #include "data/settings_store.h"
 
 namespace bench {
@@ -34,7 +35,7 @@ inline int WriteDrinkHistory(const QDate& first, const QDate& end, int drinksPer
     Check(Session().ExecStatement("BEGIN") == 101, "BEGIN");
     int rows = 0;
     for (QDate day = first; day < end; day = day.addDays(1)) {
-        const std::string date = SettingsStore::FormatDrinkDate(day);
+        const std::string date = DrinkLog::FormatDrinkDate(day);
         for (int i = 0; i < drinksPerDay; ++i) {
             char time[16];
             std::snprintf(time, sizeof time, "%02d:%02d:00", 8 + i * 2, (i * 17) % 60);

@@ -1,21 +1,21 @@
 #include "data/settings_store.h"
 
-#include <fcntl.h>
 #include <sqlite3.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <climits>
-#include <cstdio>
+#include <cmath>
+#include <cstdlib>
 #include <optional>
-#include <vector>
+#include <span>
 
-#include "data/clock.h"
 #include "data/data_folder.h"
 #include "data/database_session.h"
+#include "data/drink_log.h"
 #include "data/log.h"
+#include "data/settings_notifier.h"
 #include "system/lenient_int.h"
 
 namespace SettingsStore {
@@ -46,30 +46,44 @@ enum Setting : size_t {
 
 enum class Kind { Bool, Int };
 
+// The combo items the pages offer.
+constexpr int kCountDownItems[] = {3, 5, 10, 15, 20, 25, 30, 45, 60};
+constexpr int kRelaxMinuteItems[] = {3, 5, 10, 15, 20, 25, 30, 45, 60};
+constexpr int kMinuteItems[] = {0, 5, 10, 15, 20, 25, 30, 35, 40, 45, 50, 55};
+
+// How a setting is read: a number in [low, high] (the nearest item where the page offers items),
+// anything else the fallback. The table in the header says the same.
 struct KeyInfo {
     Setting setting;
     const char* key;
+    SettingsKey announced;
     Kind kind;
     int fallback;
+    int low = 0;
+    int high = 1;
+    std::span<const int> items = {};
 };
 
 constexpr std::array<KeyInfo, kSettingCount> kKeys = {{
-    {kPercent, "nPercent", Kind::Int, 0},
-    {kEyeProtectOn, "bEyeProtectOn", Kind::Bool, 0},
-    {kRemindOnTime, "bRemindOnTime", Kind::Bool, 1},
-    {kRemindFullScreen, "bRemindFullScreen", Kind::Bool, 1},
-    {kRemindSound, "bRemindSound", Kind::Bool, 1},
-    {kCountDownSecond, "nCountDownSecond", Kind::Int, 15},
-    {kRelaxMinute, "nRelaxMinute", Kind::Int, 10},
-    {kRemindHour, "nRemindHour", Kind::Int, 2},
-    {kRemindMinute, "nRemindMinute", Kind::Int, 0},
-    {kRemindOnTimeDrk, "bRemindOnTimeDrk", Kind::Bool, 1},
-    {kDrinkSound, "bDrinkSound", Kind::Bool, 1},
-    {kRemindSoundDrk, "bRemindSoundDrk", Kind::Bool, 1},
-    {kDrinkTargetDay, "nDrinkTargetDay", Kind::Int, 1500},
-    {kDrinkTargetOnce, "nDrinkTargetOnce", Kind::Int, 300},
-    {kRemindHourDrk, "nRemindHourDrk", Kind::Int, 0},
-    {kRemindMinuteDrk, "nRemindMinuteDrk", Kind::Int, 30},
+    {kPercent, "nPercent", SettingsKey::Percent, Kind::Int, 0, INT_MIN, INT_MAX},
+    {kEyeProtectOn, "bEyeProtectOn", SettingsKey::EyeProtectOn, Kind::Bool, 0},
+    {kRemindOnTime, "bRemindOnTime", SettingsKey::RemindOnTime, Kind::Bool, 1},
+    {kRemindFullScreen, "bRemindFullScreen", SettingsKey::RemindFullScreen, Kind::Bool, 1},
+    {kRemindSound, "bRemindSound", SettingsKey::RemindSound, Kind::Bool, 1},
+    {kCountDownSecond, "nCountDownSecond", SettingsKey::CountDownSecond, Kind::Int, 15, 1, 60,
+     kCountDownItems},
+    {kRelaxMinute, "nRelaxMinute", SettingsKey::RelaxMinute, Kind::Int, 10, 1, 60,
+     kRelaxMinuteItems},
+    {kRemindHour, "nRemindHour", SettingsKey::RemindHour, Kind::Int, 2, 0, 6},
+    {kRemindMinute, "nRemindMinute", SettingsKey::RemindMinute, Kind::Int, 0, 0, 59, kMinuteItems},
+    {kRemindOnTimeDrk, "bRemindOnTimeDrk", SettingsKey::RemindOnTimeDrk, Kind::Bool, 1},
+    {kDrinkSound, "bDrinkSound", SettingsKey::DrinkSound, Kind::Bool, 1},
+    {kRemindSoundDrk, "bRemindSoundDrk", SettingsKey::RemindSoundDrk, Kind::Bool, 1},
+    {kDrinkTargetDay, "nDrinkTargetDay", SettingsKey::DrinkTargetDay, Kind::Int, 1500, 0, 99999},
+    {kDrinkTargetOnce, "nDrinkTargetOnce", SettingsKey::DrinkTargetOnce, Kind::Int, 300, 1, 99999},
+    {kRemindHourDrk, "nRemindHourDrk", SettingsKey::RemindHourDrk, Kind::Int, 0, 0, 6},
+    {kRemindMinuteDrk, "nRemindMinuteDrk", SettingsKey::RemindMinuteDrk, Kind::Int, 30, 0, 59,
+     kMinuteItems},
 }};
 
 constexpr bool TableFollowsEnum() {
@@ -80,27 +94,7 @@ constexpr bool TableFollowsEnum() {
 }
 static_assert(TableFollowsEnum(), "kKeys must list the settings in enum order");
 
-// A target of 0 per drink would make the drink button add nothing; it is read as this.
-constexpr int kDrinkTargetOnceWhenZero = 300;
-
 constexpr const char* kCreateDataSet = "CREATE TABLE DataSet (key TEXT primary key, value INTEGER)";
-constexpr const char* kCreateDrinkLog =
-    "CREATE TABLE DrinkWaterRecord (size INTEGER, DrinkDate date, DrinkTime time)";
-// Every statistic and the daily total filter on DrinkDate; without this they scan the whole log,
-// which after years of drinks is most of the file.
-constexpr const char* kCreateDrinkDateIndex =
-    "CREATE INDEX IF NOT EXISTS DrinkWaterRecordByDate ON DrinkWaterRecord(DrinkDate)";
-// The condition every statistic puts on a record: its date is a real day in the log's form.
-// A text comparison alone would let "2024-1-5" fall into autumn 2024 and "2024-03-05 08:00"
-// into 5 March. SQLite's date() with a modifier rewrites "2024-02-30" as "2024-03-01" and
-// gives NULL for anything that is no date, so only a real day equals its own rewriting.
-#define VITA_REAL_DRINK_DATE "DrinkDate = date(DrinkDate, '+0 days')"
-// The statistics read only this index, which holds exactly the records they count: a range of
-// days is one walk along it, and the date test above is not evaluated again per record. The
-// queries repeat its condition word for word, which is how SQLite knows it may use it.
-constexpr const char* kCreateDrinkDaySizeIndex =
-    "CREATE INDEX IF NOT EXISTS DrinkWaterRecordByDateSize ON DrinkWaterRecord(DrinkDate, size) "
-    "WHERE " VITA_REAL_DRINK_DATE;
 
 constexpr std::array<int, kSettingCount> DefaultValues() {
     std::array<int, kSettingCount> defaults{};
@@ -108,13 +102,37 @@ constexpr std::array<int, kSettingCount> DefaultValues() {
     return defaults;
 }
 
+// The value a setting reads as, for a number already cut to its whole part.
+int Ruled(const KeyInfo& info, double whole) {
+    if (info.kind == Kind::Bool) return whole != 0 ? 1 : 0;
+    if (!(whole >= info.low && whole <= info.high)) return info.fallback;
+    const int value = static_cast<int>(whole);
+    if (info.items.empty()) return value;
+    // The nearest item; the smaller of two as near.
+    int best = info.items.front();
+    for (int item : info.items) {
+        if (std::abs(item - value) < std::abs(best - value)) best = item;
+    }
+    return best;
+}
+
+// Stored text to the value it reads as: blanks around a decimal number (as SQLite writes
+// integers and reals) whose whole part counts; anything else reads as the fallback.
+int RuledText(const KeyInfo& info, std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    if (text.size() > 1 && text.front() == '+' && text[1] != '-') text.remove_prefix(1);
+    double number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(number))
+        return info.fallback;
+    return Ruled(info, std::trunc(number));
+}
+
 // Everything below lives on the UI thread, as does every caller. Defaults hold from start-up,
 // so the getters answer sensibly even before OpenSettings.
-std::array<int, kSettingCount> values = DefaultValues();  // booleans held as 0/1
-int todayTotal = 0;
-QDate todayTotalDate;  // the local date todayTotal was summed for; invalid before the first sum
-QDateTime nextRelaxDue;
-QDateTime nextDrinkDue;
+std::array<int, kSettingCount> values = DefaultValues();  // as read through the rules; bools 0/1
 
 // Whether the stored settings were read over the defaults. False while the database was held by
 // another program for longer than the busy timeout when the settings opened: the next write
@@ -122,36 +140,16 @@ QDateTime nextDrinkDue;
 bool loaded = false;
 bool loadFailureTold = false;
 // Writes the database did not take (held by another program past the busy timeout): the newest
-// value of each setting and every drink, tried again before the next write and at close, so a
-// passing lock loses nothing.
+// value of each setting (and, in the log, every drink), tried again before the next write and at
+// close, so a passing lock loses nothing.
 std::array<std::optional<int>, kSettingCount> pendingSettings;
-struct PendingDrink {
-    int size;
-    std::string date, time;
-};
-std::vector<PendingDrink> pendingDrinks;
-// The per-day totals and how far into the log they reach. The log only ever grows (records are
-// never updated or deleted), so records with a rowid above `newestRowid` are all that is new;
-// a change by another connection shows in the connection's data_version and is read afresh.
-struct DayTotalsState {
-    DrinkDayTotals totals;
-    bool loaded = false;
-    long long newestRowid = 0;
-    long long dataVersion = 0;
-};
-DayTotalsState dayTotals;
 
 void ResetToDefaults() {
     values = DefaultValues();
-    todayTotal = 0;
-    todayTotalDate = QDate();
-    nextRelaxDue = QDateTime();
-    nextDrinkDue = QDateTime();
     loaded = false;
     loadFailureTold = false;
     pendingSettings = {};
-    pendingDrinks.clear();
-    dayTotals = DayTotalsState();
+    DrinkLog::Forget();
 }
 
 // Failures that say the file is not a database of ours (another file, another key): such a file
@@ -166,128 +164,39 @@ void WarnFailure(const char* what) {
 }
 
 bool LoadStored();
-bool InsertDrink(const PendingDrink& drink);
 
-// Before a write: reads the stored settings if that could not be done at open, then writes what
-// earlier writes left behind.
-void CatchUp() {
-    if (!Session().IsOpen()) return;
-    if (!loaded && !LoadStored()) return;
-    for (size_t i = 0; i < kSettingCount; ++i) {
-        if (pendingSettings[i] && WriteIntSetting(kKeys[i].key, *pendingSettings[i]))
-            pendingSettings[i].reset();
-    }
-    std::erase_if(pendingDrinks, [](const PendingDrink& drink) { return InsertDrink(drink); });
-}
-
+// Stores what the caller chose; the value in memory is what that reads as. A choice that reads
+// as the value in hand writes nothing, so a page echoing a value back leaves the stored text.
 void Store(Setting setting, int value) {
     CatchUp();
-    values[setting] = value;
-    if (!Session().IsOpen()) return;  // no database this run: the value lives in memory
-    pendingSettings[setting].reset();
-    if (!WriteIntSetting(kKeys[setting].key, value)) {
-        pendingSettings[setting] = value;
-        WarnFailure(kKeys[setting].key);
+    const KeyInfo& info = kKeys[setting];
+    const int ruled = Ruled(info, value);
+    if (ruled == values[setting]) return;
+    values[setting] = ruled;
+    if (Session().IsOpen()) {  // else no database this run: the value lives in memory
+        pendingSettings[setting].reset();
+        if (!WriteIntSetting(info.key, value)) {
+            pendingSettings[setting] = value;
+            WarnFailure(info.key);
+        }
     }
+    emit SettingsNotifier::Instance().changed(info.announced);
 }
 
 bool Flag(Setting setting) {
     return values[setting] != 0;
 }
 
-// The drink log's date form, "%04d-%02d-%02d".
-std::string FormatYmd(int year, int month, int day) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
-    return text;
-}
-
-std::string FormatTime(const QTime& time) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d", time.hour(), time.minute(), time.second());
-    return text;
-}
-
-// The exclusive end of `day` as the log has always written it: the day number plus one with no
-// carry into the month ("2024-01-32"). As text it still sorts after the whole day and before the
-// next month, which is all a text comparison needs.
-std::string DayBound(const QDate& day) {
-    return FormatYmd(day.year(), day.month(), day.day() + 1);
-}
-
-int SumOfDay(const QDate& day) {
-    int total = 0;
-    SumDrinkSize(FormatDrinkDate(day), DayBound(day), total);  // a failed sum reads as nothing
-    return total;
-}
-
-// Re-sums today's total from the log when the local date is no longer the one it was summed
-// for, so a program left running past midnight starts the new day where the log says.
-void FollowToday(const QDate& today) {
-    if (today == todayTotalDate) return;
-    todayTotalDate = today;
-    todayTotal = Session().IsOpen() ? SumOfDay(today) : 0;
-}
-
-int SaturatingAdd(int a, int b) {
-    const long long sum = static_cast<long long>(a) + b;
-    return static_cast<int>(std::clamp<long long>(sum, INT_MIN, INT_MAX));
-}
-
-bool InsertDrink(const PendingDrink& drink) {
-    return Session().ExecStatement("insert into DrinkWaterRecord values(?, ?, ?)",
-                                   {static_cast<long long>(drink.size), drink.date, drink.time}) ==
-           SQLITE_DONE;
-}
-
-bool InsertDrinkAt(int millilitres, const QDateTime& when) {
-    CatchUp();
-    const PendingDrink drink{millilitres, FormatDrinkDate(when.date()), FormatTime(when.time())};
-    if (InsertDrink(drink)) return true;
-    if (Session().IsOpen()) {
-        pendingDrinks.push_back(drink);
-        WarnFailure("a drink was not logged yet");
-    }
-    return false;
-}
-
-// Runs a statistic query: out is the first column of the first row, 0 when there is none or the
-// query fails.
-bool QueryOneInt(const char* sql, std::initializer_list<SqlValue> params, int& out) {
-    out = 0;
+// The stored text of a key; nullopt when the key has no row or the query fails.
+std::optional<std::string> StoredText(const char* key) {
     ResultSet rows;
-    if (Session().QueryRows(sql, rows, params) != 0) return false;
-    if (const ResultSet::Row* row = rows.NextRow(); row && !row->empty()) {
-        out = LenientInt(row->front());
+    if (Session().QueryRows("select value from DataSet where key = ?", rows, {std::string(key)}) !=
+        0) {
+        return std::nullopt;
     }
-    return true;
-}
-
-// "yyyy-MM-dd" (read leniently) to a date; invalid for anything that is not a real day.
-QDate ParseDrinkDate(const std::string& text) {
-    int parts[3] = {0, 0, 0};
-    size_t begin = 0;
-    for (int& part : parts) {
-        const size_t dash = text.find('-', begin);
-        part = LenientInt(text.substr(begin, dash == std::string::npos ? dash : dash - begin));
-        if (dash == std::string::npos) break;
-        begin = dash + 1;
-    }
-    return QDate(parts[0], parts[1], parts[2]);
-}
-
-// The local date the file came into being. Linux reports a birth time only on file systems that
-// keep one; elsewhere the earlier of the last status change and the last modification is the
-// best lower bound there is. The local date, not the UTC one, because drink dates and "now" are
-// local: mixing in UTC would put the first day off by one around midnight.
-std::optional<QDate> FileCreationDate(const std::string& path) {
-    struct statx stx {};
-    if (::statx(AT_FDCWD, path.c_str(), 0, STATX_BTIME, &stx) != 0) return std::nullopt;
-    long long seconds = stx.stx_btime.tv_sec;
-    if (!(stx.stx_mask & STATX_BTIME)) {
-        seconds = std::min(stx.stx_ctime.tv_sec, stx.stx_mtime.tv_sec);
-    }
-    return QDateTime::fromSecsSinceEpoch(seconds).date();
+    const ResultSet::Row* row = rows.NextRow();
+    if (!row || row->empty()) return std::nullopt;
+    return row->front();
 }
 
 }  // namespace
@@ -305,13 +214,25 @@ bool OpenSettings() {
     return OpenSettingsWithKey(kDatabaseKey);
 }
 
+void CatchUp() {
+    if (!Session().IsOpen()) return;
+    if (!loaded) {
+        if (!LoadStored()) return;
+        emit SettingsNotifier::Instance().reloaded();  // the stored values replaced the defaults
+    }
+    for (size_t i = 0; i < kSettingCount; ++i) {
+        if (pendingSettings[i] && WriteIntSetting(kKeys[i].key, *pendingSettings[i]))
+            pendingSettings[i].reset();
+    }
+    DrinkLog::WritePending();
+}
+
 namespace {
 
 // Makes the tables and reads every stored setting over the defaults (and over the values whose
 // writes are still pending, which are newer). False when the database would not answer.
 bool LoadStored() {
-    if (!EnsureTable("DataSet", kCreateDataSet) ||
-        !EnsureTable("DrinkWaterRecord", kCreateDrinkLog)) {
+    if (!EnsureTable("DataSet", kCreateDataSet) || !DrinkLog::MakeTable()) {
         if (IsForeignFile(Session().ErrorCode())) {
             // Not our database or not our key. Let go of it, so nothing written later in this
             // run can land in a file we could not read.
@@ -324,21 +245,15 @@ bool LoadStored() {
         }
         return false;
     }
-    // Only speed depends on the index; running without it beats running without settings.
-    Session().ExecStatement(kCreateDrinkDateIndex);
-    Session().ExecStatement(kCreateDrinkDaySizeIndex);
-
     for (const KeyInfo& info : kKeys) {
-        int stored = values[info.setting];
-        ReadIntSetting(info.key, stored);  // a missing key keeps its default and is not written
-        values[info.setting] = info.kind == Kind::Bool ? (stored != 0 ? 1 : 0) : stored;
-        if (pendingSettings[info.setting]) values[info.setting] = *pendingSettings[info.setting];
+        // A missing key keeps its default and is not written; the stored text is never rewritten.
+        if (const std::optional<std::string> text = StoredText(info.key))
+            values[info.setting] = RuledText(info, *text);
+        if (pendingSettings[info.setting])
+            values[info.setting] = Ruled(info, *pendingSettings[info.setting]);
     }
-    if (values[kDrinkTargetOnce] == 0) values[kDrinkTargetOnce] = kDrinkTargetOnceWhenZero;
     loaded = true;
-
-    todayTotalDate = QDate();
-    FollowToday(Clock::Current().Now().date());
+    DrinkLog::ResumToday();
     return true;
 }
 
@@ -348,24 +263,26 @@ bool OpenSettingsWithKey(const std::string& key) {
     ResetToDefaults();
     // Not checked: when the folder cannot be made, the open below fails and says so.
     DataFolder::CreateFolderChain(DataFolder::GetDataFolder());
-    if (Session().Open(DatabasePath().toStdString(), key) != 0) {
-        WarnFailure("the settings cannot be opened");
-        return false;
-    }
-    return LoadStored();
+    bool ok = Session().Open(DatabasePath().toStdString(), key) == 0;
+    if (!ok) WarnFailure("the settings cannot be opened");
+    ok = ok && LoadStored();
+    emit SettingsNotifier::Instance().reloaded();
+    return ok;
 }
 
 void CloseSettings() {
     CatchUp();
     const auto unsaved = std::count_if(pendingSettings.begin(), pendingSettings.end(),
                                        [](const std::optional<int>& v) { return v.has_value(); });
-    if (unsaved > 0 || !pendingDrinks.empty()) {
+    const std::size_t drinks = DrinkLog::UnwrittenDrinks();
+    if (unsaved > 0 || drinks > 0) {
         qCWarning(lcData).nospace()
-            << "closing with " << unsaved << " setting(s) and " << pendingDrinks.size()
+            << "closing with " << unsaved << " setting(s) and " << drinks
             << " drink(s) the database did not take: " << Session().ErrorMessage().c_str();
     }
     Session().Close();
     ResetToDefaults();
+    emit SettingsNotifier::Instance().reloaded();
 }
 
 bool ReadIntSetting(const char* key, int& out) {
@@ -502,221 +419,8 @@ void SetRemindMinuteDrk(int minutes) {
     Store(kRemindMinuteDrk, minutes);
 }
 
-int GetTodayTotal() {
-    FollowToday(Clock::Current().Now().date());
-    return todayTotal;
-}
-
-QDateTime GetNextRelaxDue() {
-    return nextRelaxDue;
-}
-void SetNextRelaxDue(const QDateTime& due) {
-    nextRelaxDue = due;
-}
-QDateTime GetNextDrinkDue() {
-    return nextDrinkDue;
-}
-void SetNextDrinkDue(const QDateTime& due) {
-    nextDrinkDue = due;
-}
-
-std::string FormatDrinkDate(const QDate& date) {
-    return FormatYmd(date.year(), date.month(), date.day());
-}
-
-bool AddDrink(int millilitres) {
-    CatchUp();  // first: reading the settings late sums today anew
-    const QDateTime now = Clock::Current().Now();
-    FollowToday(now.date());
-    // The drink happened whether or not the log could take it; the day's total shows it.
-    todayTotal = SaturatingAdd(todayTotal, millilitres);
-    return InsertDrinkAt(millilitres, now);
-}
-
-bool SumDrinkSize(const std::string& start, const std::string& end, int& out) {
-    return QueryOneInt(
-        "select ifnull(sum(size),0) from DrinkWaterRecord where DrinkDate >= ? and "
-        "DrinkDate < ? and " VITA_REAL_DRINK_DATE,
-        {start, end}, out);
-}
-
-bool CountDrinks(const std::string& start, const std::string& end, int& out) {
-    return QueryOneInt(
-        "select count(*) from DrinkWaterRecord where DrinkDate >= ? and "
-        "DrinkDate < ? and " VITA_REAL_DRINK_DATE,
-        {start, end}, out);
-}
-
-bool CountDaysReachingTarget(const std::string& start, const std::string& end, int target,
-                             int& out) {
-    return QueryOneInt(
-        "select count(*) from (select sum(size) DaySize from DrinkWaterRecord where DrinkDate >= ? "
-        "and DrinkDate < ? and " VITA_REAL_DRINK_DATE " group by DrinkDate)T where T.DaySize >= ?",
-        {start, end, static_cast<long long>(target)}, out);
-}
-
-bool GetDaysOfUse(int& out) {
-    out = 0;
-    ResultSet rows;
-    if (Session().QueryRows("select ifnull(min(DrinkDate),'0-0-0') from DrinkWaterRecord "
-                            "where " VITA_REAL_DRINK_DATE,
-                            rows) != 0) {
-        return false;
-    }
-    QDate firstDrink;
-    if (const ResultSet::Row* row = rows.NextRow(); row && !row->empty()) {
-        firstDrink = ParseDrinkDate(row->front());
-    }
-    const std::optional<QDate> created = FileCreationDate(Session().Path());
-    if (!created) return false;
-
-    QDate first = *created;
-    if (firstDrink.isValid() && firstDrink < first) first = firstDrink;
-    const qint64 days = first.daysTo(Clock::Current().Now().date());
-    // A first day after today means the clock was set back; the day in hand still counts.
-    out = days < 0 ? 1 : static_cast<int>(std::min<qint64>(days, INT_MAX - 1) + 1);
-    return true;
-}
-
-// ---- Per-day totals
-
-namespace {
-
-// A day's text as the totals keep it: exactly ten characters.
-std::string_view DayText(const DrinkDayTotals::Day& day) {
-    return {day.date.data(), day.date.size()};
-}
-
-int ClampToInt(double value) {
-    if (!(value == value)) return 0;  // NaN
-    return static_cast<int>(
-        std::clamp(value, static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
-}
-
-// A number as SQLite writes it ("1500", "1500.0", "2.5e+20"); 0 for anything else.
-double ParseNumber(const std::string& text) {
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() ? value : 0;
-}
-
-long long ParseLongLong(const std::string& text) {
-    long long value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() ? value : 0;
-}
-
-// Rows of (day, total of sizes, non-NULL sizes, records) added to the totals.
-bool AddDayRows(const char* sql, std::initializer_list<SqlValue> params, DrinkDayTotals& totals) {
-    ResultSet rows;
-    if (Session().QueryRows(sql, rows, params) != 0) return false;
-    while (const ResultSet::Row* row = rows.NextRow()) {
-        if (row->size() < 4) continue;
-        totals.Add((*row)[0], ParseNumber((*row)[1]), ParseLongLong((*row)[2]) > 0,
-                   LenientInt((*row)[3]));
-    }
-    return true;
-}
-
-bool QueryOneLongLong(const char* sql, long long& out) {
-    out = 0;
-    ResultSet rows;
-    if (Session().QueryRows(sql, rows) != 0) return false;
-    if (const ResultSet::Row* row = rows.NextRow(); row && !row->empty()) {
-        out = ParseLongLong(row->front());
-    }
-    return true;
-}
-
-}  // namespace
-
-std::pair<std::vector<DrinkDayTotals::Day>::const_iterator,
-          std::vector<DrinkDayTotals::Day>::const_iterator>
-DrinkDayTotals::Range(std::string_view start, std::string_view end) const {
-    const auto before = [](const Day& day, std::string_view bound) { return DayText(day) < bound; };
-    const auto first = std::lower_bound(days_.begin(), days_.end(), start, before);
-    const auto last = std::lower_bound(first, days_.end(), end, before);
-    return {first, last};
-}
-
-int DrinkDayTotals::SumDrinkSize(std::string_view start, std::string_view end) const {
-    const auto [first, last] = Range(start, end);
-    double total = 0;
-    for (auto day = first; day != last; ++day) total += day->size;
-    return ClampToInt(total);
-}
-
-int DrinkDayTotals::CountDrinks(std::string_view start, std::string_view end) const {
-    const auto [first, last] = Range(start, end);
-    long long count = 0;
-    for (auto day = first; day != last; ++day) count += day->drinks;
-    return static_cast<int>(std::min<long long>(count, INT_MAX));
-}
-
-int DrinkDayTotals::CountDaysReachingTarget(std::string_view start, std::string_view end,
-                                            int target) const {
-    const auto [first, last] = Range(start, end);
-    return static_cast<int>(std::count_if(
-        first, last, [target](const Day& day) { return day.sized && day.size >= target; }));
-}
-
-void DrinkDayTotals::Add(std::string_view date, double size, bool sized, int drinks) {
-    if (date.size() != std::tuple_size_v<decltype(Day::date)>) return;
-    const auto before = [](const Day& day, std::string_view text) { return DayText(day) < text; };
-    // Drinks come in date order when read whole, and as today's when new: mostly an append.
-    auto at = !days_.empty() && DayText(days_.back()) < date
-                  ? days_.end()
-                  : std::lower_bound(days_.begin(), days_.end(), date, before);
-    if (at == days_.end() || DayText(*at) != date) {
-        Day day;
-        std::copy(date.begin(), date.end(), day.date.begin());
-        at = days_.insert(at, day);
-    }
-    at->size += size;
-    at->sized = at->sized || sized;
-    at->drinks += drinks;
-}
-
-bool UpdateDrinkDayTotals() {
-    DayTotalsState& state = dayTotals;
-    long long version = 0;
-    long long newest = 0;
-    bool ok = QueryOneLongLong("PRAGMA data_version", version) &&
-              QueryOneLongLong("select ifnull(max(rowid), 0) from DrinkWaterRecord", newest);
-    if (ok && state.loaded && version != state.dataVersion) state = DayTotalsState();
-    if (ok && !state.loaded) {
-        // The whole log, one walk along the index of real days.
-        ok = AddDayRows(
-            "select DrinkDate, total(size), count(size), count(*) from "
-            "DrinkWaterRecord where rowid <= ? and " VITA_REAL_DRINK_DATE " group by DrinkDate",
-            {newest}, state.totals);
-    } else if (ok && newest > state.newestRowid) {
-        // Only what was written since: found by rowid, so the date test runs on these alone.
-        ok = AddDayRows(
-            "select DrinkDate, total(size), count(size), count(*) from "
-            "DrinkWaterRecord where rowid > ? and rowid <= ? and " VITA_REAL_DRINK_DATE
-            " group by DrinkDate",
-            {state.newestRowid, newest}, state.totals);
-    }
-    if (!ok) {
-        qCWarning(lcData) << "the drink log cannot be read for its daily totals";
-        state = DayTotalsState();
-        return false;
-    }
-    state.loaded = true;
-    state.dataVersion = version;
-    state.newestRowid = std::max(state.newestRowid, newest);
-    return true;
-}
-
-const DrinkDayTotals& GetDrinkDayTotals() {
-    return dayTotals.totals;
-}
-
 int LenientInt(const std::string& text) {
     return ::LenientInt(std::string_view(text));
 }
 
 }  // namespace SettingsStore
-
-#undef VITA_REAL_DRINK_DATE

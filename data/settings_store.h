@@ -1,17 +1,14 @@
 #pragma once
 
-#include <QDate>
 #include <QDateTime>
 #include <QString>
-#include <array>
 #include <string>
-#include <string_view>
-#include <vector>
 
 class DatabaseSession;
 
-// The process-wide settings of the three features and the drink log, kept in memory and
-// written through to "DataSet.db" at the moment each one changes.
+// The process-wide settings of the three features, kept in memory and written through to
+// "DataSet.db" at the moment each one changes. The drink log shares the file (data/drink_log.h).
+// Changes are announced through SettingsNotifier::Instance() (data/settings_notifier.h).
 namespace SettingsStore {
 
 inline constexpr const char* kDatabaseFileName = "DataSet.db";
@@ -25,6 +22,7 @@ bool OpenSettings();
 // which compare against or inspect the unenciphered form.
 bool OpenSettingsWithKey(const std::string& key);
 // Closes the database and puts every setting back to its default.
+// Both OpenSettings and CloseSettings announce reloaded(), whatever their outcome.
 void CloseSettings();
 QString DatabasePath();
 DatabaseSession& Session();
@@ -33,8 +31,39 @@ DatabaseSession& Session();
 bool ReadIntSetting(const char* key, int& out);
 bool WriteIntSetting(const char* key, int value);
 bool EnsureTable(const char* name, const char* createStatement);
+// Before a write to the database: reads the stored settings if the file was held by another
+// program when they opened (announcing reloaded()), then writes what earlier writes left behind.
+void CatchUp();
 
-// The settings. Each setter stores the value in memory, then writes its key through.
+// The settings. Each value is read through one rule, at open and when set, and every part of the
+// program (pages and reminders alike) uses the value read: a stored text that is no number,
+// lies outside the range or is absurd reads as the default; a number in the range but not
+// offered by the page's combo reads as the nearest item (the smaller of two as near). Numbers
+// count by their whole part ("3.9" is 3); blanks around them are allowed. The stored text stays
+// as it is until the user chooses another value.
+//
+// | key               | default | reads as                                     | set on          |
+// |-------------------|---------|----------------------------------------------|-----------------|
+// | bEyeProtectOn     | false   | any nonzero number is true                   | eye switch      |
+// | nPercent          | 0       | any int; eye/ shows and loads it as 0 to 100 | eye gauge       |
+// | bRemindOnTime     | true    | any nonzero number is true                   | relax           |
+// | bRemindFullScreen | true    | any nonzero number is true                   | relax           |
+// | bRemindSound      | true    | any nonzero number is true                   | relax           |
+// | nCountDownSecond  | 15      | 1 to 60, nearest of 3 5 10 15 20 25 30 45 60 | relax combo     |
+// | nRelaxMinute      | 10      | 1 to 60, nearest of 3 5 10 15 20 25 30 45 60 | relax combo     |
+// | nRemindHour       | 2       | 0 to 6                                       | relax combo     |
+// | nRemindMinute     | 0       | 0 to 59, nearest multiple of 5 up to 55      | relax combo     |
+// | bRemindOnTimeDrk  | true    | any nonzero number is true                   | drink           |
+// | bDrinkSound       | true    | any nonzero number is true                   | drink           |
+// | bRemindSoundDrk   | true    | any nonzero number is true                   | drink           |
+// | nDrinkTargetDay   | 1500    | 0 to 99999 (the edit takes five digits)      | drink edit      |
+// | nDrinkTargetOnce  | 300     | 1 to 99999; so a stored 0 reads as 300       | drink, panel    |
+// | nRemindHourDrk    | 0       | 0 to 6                                       | drink combo     |
+// | nRemindMinuteDrk  | 30      | 0 to 59, nearest multiple of 5 up to 55      | drink combo     |
+//
+// A setter stores the value given as it is (the rule applies when it is read) and, when the
+// value read changes, writes the key through and announces changed(key) once. A value that
+// reads as the one in hand writes and announces nothing.
 // The blue-light strength and switch are written here; applying them to the screen is eye/'s.
 bool GetEyeProtectOn();
 void StoreEyeProtectOn(bool on);
@@ -70,64 +99,6 @@ int GetRemindHourDrk();
 void SetRemindHourDrk(int hours);
 int GetRemindMinuteDrk();
 void SetRemindMinuteDrk(int minutes);
-
-// What was drunk on the current local day; follows the date when the program runs past midnight.
-int GetTodayTotal();
-
-// When the next reminders fall due (kept in memory only).
-QDateTime GetNextRelaxDue();
-void SetNextRelaxDue(const QDateTime& due);
-QDateTime GetNextDrinkDue();
-void SetNextDrinkDue(const QDateTime& due);
-
-// The drink log. Dates are "yyyy-MM-dd" texts; ranges include start and exclude end.
-std::string FormatDrinkDate(const QDate& date);
-bool AddDrink(int millilitres);  // adds to today's total even when the insert fails
-bool SumDrinkSize(const std::string& start, const std::string& end, int& out);
-bool CountDrinks(const std::string& start, const std::string& end, int& out);
-bool CountDaysReachingTarget(const std::string& start, const std::string& end, int target,
-                             int& out);
-// Days since the earlier of the database file's creation date and the first drink, counting
-// both ends.
-bool GetDaysOfUse(int& out);
-
-// The drink log summed per day, for a page that asks many questions of it at once: the answers
-// are those of the statistics above, found in memory instead of by a pass over the log.
-class DrinkDayTotals {
-  public:
-    struct Day {
-        std::array<char, 10> date{};  // "yyyy-MM-dd", a real date
-        double size = 0;              // the day's sizes added up
-        bool sized = false;           // some size was not NULL (else SQL's sum is NULL)
-        int drinks = 0;               // records of the day
-    };
-
-    // As SumDrinkSize, CountDrinks and CountDaysReachingTarget over [start, end), compared as
-    // texts the way the statistics compare dates (bounds that SQLite would read as numbers,
-    // such as "2024", are no dates and are compared as texts here).
-    int SumDrinkSize(std::string_view start, std::string_view end) const;
-    int CountDrinks(std::string_view start, std::string_view end) const;
-    int CountDaysReachingTarget(std::string_view start, std::string_view end, int target) const;
-
-    // Adds drinks of one day (a "yyyy-MM-dd" text; anything else is ignored), keeping the days
-    // in order.
-    void Add(std::string_view date, double size, bool sized, int drinks);
-    void Clear() { days_.clear(); }
-    const std::vector<Day>& Days() const { return days_; }
-
-  private:
-    // The days in [start, end).
-    std::pair<std::vector<Day>::const_iterator, std::vector<Day>::const_iterator> Range(
-        std::string_view start, std::string_view end) const;
-    std::vector<Day> days_;
-};
-
-// Brings the per-day totals up to date with the log: drinks written since the last call are
-// added, and a log another connection changed is read again. False when the log cannot be read;
-// the totals are then empty.
-bool UpdateDrinkDayTotals();
-// The per-day totals as the last UpdateDrinkDayTotals left them.
-const DrinkDayTotals& GetDrinkDayTotals();
 
 // Decimal text to int the forgiving way: leading blanks, an optional sign, then digits; 0 when
 // there are none; values beyond the int range are clamped.

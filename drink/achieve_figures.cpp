@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "data/drink_log.h"
 #include "data/settings_store.h"
 #include "drink/drink_dates.h"
 
@@ -17,7 +18,7 @@ constexpr int kTotalDays = 31000;
 constexpr int kPoints = 7;
 
 std::string Text(const QDate& date) {
-    return SettingsStore::FormatDrinkDate(date);
+    return DrinkLog::FormatDrinkDate(date);
 }
 
 int PerItem(int total, int items) {
@@ -30,15 +31,14 @@ struct DayCounts {
     int reachDays = 0;
 };
 
-DayCounts CountDays(const SettingsStore::DrinkDayTotals& log, const QDate& start, int days,
-                    int target) {
+DayCounts CountDays(const DrinkLog::DrinkDayTotals& log, const QDate& start, int days, int target) {
     const std::string from = Text(start);
     const std::string to = Text(AddDays(start, days));
     return {log.CountDaysReachingTarget(from, to, 1),
             log.CountDaysReachingTarget(from, to, target)};
 }
 
-void DayView(Figures& f, const SettingsStore::DrinkDayTotals& log, const QDate& today) {
+void DayView(Figures& f, const DrinkLog::DrinkDayTotals& log, const QDate& today) {
     for (int k = 1 - kPoints; k <= 0; ++k) {
         const QDate day = AddDays(today, k);
         f.values.push_back(log.SumDrinkSize(Text(day), Text(AddDays(day, 1))));
@@ -62,7 +62,7 @@ void PerDayFigures(Figures& f, const DayCounts& counts) {
     f.average = PerItem(f.current, counts.drinkDays);
 }
 
-void WeekView(Figures& f, const SettingsStore::DrinkDayTotals& log, const QDate& today) {
+void WeekView(Figures& f, const DrinkLog::DrinkDayTotals& log, const QDate& today) {
     const QDate monday = WeekStart(today);
     for (int k = 1 - kPoints; k <= 0; ++k) {
         const QDate week = AddDays(monday, 7 * k);
@@ -76,7 +76,7 @@ void WeekView(Figures& f, const SettingsStore::DrinkDayTotals& log, const QDate&
     PerDayFigures(f, counts);
 }
 
-void MonthView(Figures& f, const SettingsStore::DrinkDayTotals& log, const QDate& today) {
+void MonthView(Figures& f, const DrinkLog::DrinkDayTotals& log, const QDate& today) {
     const QDate first(today.year(), today.month(), 1);
     for (int k = 1 - kPoints; k <= 0; ++k) {
         const QDate month = AddMonths(first.year(), first.month(), k);
@@ -90,12 +90,12 @@ void MonthView(Figures& f, const SettingsStore::DrinkDayTotals& log, const QDate
     PerDayFigures(f, counts);
 }
 
-void TotalView(Figures& f, const SettingsStore::DrinkDayTotals& log, const QDate& today) {
+void TotalView(Figures& f, const DrinkLog::DrinkDayTotals& log, const QDate& today) {
     const QDate start = AddMonths(today.year(), today.month(), kTotalMonthsBack);
     f.current = log.SumDrinkSize(Text(start), Text(AddDays(today, 1)));
     const DayCounts counts = CountDays(log, start, kTotalDays, f.target);
     int days = 0;
-    if (!SettingsStore::GetDaysOfUse(days)) f.complete = false;
+    if (!DrinkLog::GetDaysOfUse(days)) f.complete = false;
     f.drinkDays = counts.drinkDays;
     // Without the days of use there is no share to show: an empty ring over "/1".
     f.daysOfUse = days > 0 ? days : 1;
@@ -111,8 +111,8 @@ void TotalView(Figures& f, const SettingsStore::DrinkDayTotals& log, const QDate
 
 Figures Compute(Period period, const QDate& today) {
     Figures f;
-    f.complete = SettingsStore::UpdateDrinkDayTotals();
-    const SettingsStore::DrinkDayTotals& log = SettingsStore::GetDrinkDayTotals();
+    f.complete = DrinkLog::UpdateDrinkDayTotals();
+    const DrinkLog::DrinkDayTotals& log = DrinkLog::GetDrinkDayTotals();
     f.target = SettingsStore::GetDrinkTargetDay();
     f.chart = period != Period::Total;
     switch (period) {

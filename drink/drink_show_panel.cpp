@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QRandomGenerator>
 
+#include "data/drink_log.h"
 #include "data/settings_store.h"
 #include "drink/log.h"
 #include "ui/controls.h"
@@ -76,7 +77,7 @@ void CDrinkWaterShowDlg::ResetPanel() {
 void CDrinkWaterShowDlg::UpdateTargetTips() {
     if (!initialized_) return;
     const int target = SettingsStore::GetDrinkTargetDay();
-    const int total = SettingsStore::GetTodayTotal();
+    const int total = DrinkLog::GetTodayTotal();
     const bool reached = total >= target;
     if (c_.targetTips)
         c_.targetTips->SetText(reached ? QStringLiteral("今天目标达成！已喝水")
@@ -96,7 +97,7 @@ void CDrinkWaterShowDlg::Drink() {
     if (c_.gif) c_.gif->PlayGif();
     if (c_.buttons) c_.buttons->setVisible(false);
     if (c_.over) c_.over->setVisible(true);
-    SettingsStore::AddDrink(amount);
+    DrinkLog::AddDrink(amount);
     UpdateTargetTips();
     ui::SetControlInt(c_.second, kCountdownSeconds);
     countdown_.Start(kCountdownSeconds);

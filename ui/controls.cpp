@@ -154,10 +154,13 @@ void Option::DeselectGroupPeers() {
 void Option::Activate() {
     if (!isEnabled()) return;
     QPointer<Option> self(this);
-    // Handlers of clicked() read the state from before the click.
+    // The click decides the new state from the one before it, which its handlers read; a
+    // handler that shows the same new state meanwhile (a page following the setting it just
+    // stored) is not toggled back.
+    const bool next = group_.isEmpty() ? !selected_ : true;
     Button::Activate();
     if (!self) return;
-    Selected(group_.isEmpty() ? !selected_ : true);
+    Selected(next);
 }
 
 void Option::PaintStatusImage(QPainter& painter) {

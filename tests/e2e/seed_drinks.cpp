@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "data/clock.h"
+#include "data/drink_log.h"
 #include "data/settings_store.h"
 
 namespace {
@@ -49,7 +50,7 @@ int main(int argc, char* argv[]) {
             const QTime time(8 + i * 14 / drinks, random.bounded(60), random.bounded(60));
             clock.now = QDateTime(day, time);
             const int size = 150 + 50 * random.bounded(5);  // 150 … 350 ml
-            ok = SettingsStore::AddDrink(size) && ok;
+            ok = DrinkLog::AddDrink(size) && ok;
             ++written;
         }
     }

@@ -10,6 +10,7 @@
 #include <QApplication>
 
 #include "data/database_session.h"
+#include "data/drink_log.h"
 #include "drink/drink_achieve_page.h"
 #include "drink/drink_dates.h"
 #include "tests/e2e/desk.h"
@@ -40,7 +41,7 @@ void Insert(long long size, const std::string& dateLiteral) {
              101);
 }
 std::string Quoted(const QDate& day) {
-    return "'" + SettingsStore::FormatDrinkDate(day) + "'";
+    return "'" + DrinkLog::FormatDrinkDate(day) + "'";
 }
 
 // Where two pictures differ, for a failure's message.
@@ -104,7 +105,7 @@ void TestAchieveE2e::viewsShowTheLog() {
     const bool stored = desk.WithStore([&] {
         for (long long size : {300, 500, 700}) Insert(size, Quoted(today));
         Insert(1000, Quoted(today.addDays(-400)));
-        Insert(5000, "'" + SettingsStore::FormatDrinkDate(today) + " 08:00:00'");
+        Insert(5000, "'" + DrinkLog::FormatDrinkDate(today) + " 08:00:00'");
         Insert(5000, QString("'%1-%2-1'")
                          .arg(today.year())
                          .arg(today.month(), 2, 10, QChar('0'))

@@ -5,6 +5,7 @@
 
 #include "data/clock.h"
 #include "data/database_session.h"
+#include "data/drink_log.h"
 #include "data/settings_store.h"
 #include "drink/drink_achieve_page.h"
 #include "tests/support/achieve_page_text.h"
@@ -13,6 +14,7 @@
 #include "ui/window_base.h"
 
 using namespace SettingsStore;
+using namespace DrinkLog;
 using achieve_text::Describe;
 using achieve_text::Shown;
 using achieve_text::TextOf;

@@ -9,12 +9,14 @@
 #include <memory>
 
 #include "data/database_session.h"
+#include "data/drink_log.h"
 #include "data/settings_store.h"
 #include "reminders/corner_slide.h"
 #include "tests/gui/feature_fixture.h"
 #include "ui/controls.h"
 
 using namespace SettingsStore;
+using namespace DrinkLog;
 using namespace feature_test;
 
 namespace {
@@ -163,7 +165,7 @@ void TestDrinkWindows::nothingToDrink() {
     QTRY_VERIFY(amount);
     QTest::mouseClick(Find(panel, "btn_modify"), Qt::LeftButton);
     QTest::keyClick(amount->LineEdit(), Qt::Key_Delete);
-    QCOMPARE(GetDrinkTargetOnce(), 0);  // stored at once, as typed
+    QCOMPARE(GetDrinkTargetOnce(), 300);  // no amount reads as the default
     auto* drink = Find<ui::Button>(panel, "btn_drink_imm");
     QVERIFY(!drink->isEnabled());
     QTest::mouseClick(drink, Qt::LeftButton);
@@ -334,9 +336,9 @@ void TestDrinkWindows::settingsEdits_data() {
     QTest::newRow("one drink above the target") << "edit_target_once"
                                                 << "2000"
                                                 << "1500" << 1500 << 1500;
-    QTest::newRow("one drink emptied stores 0") << "edit_target_once"
-                                                << ""
-                                                << "" << 1500 << 0;
+    QTest::newRow("one drink emptied reads as 300") << "edit_target_once"
+                                                    << ""
+                                                    << "" << 1500 << 300;
     QTest::newRow("one drink 250") << "edit_target_once"
                                    << "250"
                                    << "250" << 1500 << 250;
@@ -366,7 +368,7 @@ void TestDrinkWindows::settingsEdits() {
 }
 
 // The interval combos: 0 h 0 min is never stored; a choice restarts the drink timer; a stored
-// value no item shows leaves the combo as it was.
+// value no item shows reads as the nearest item, which the combo shows.
 void TestDrinkWindows::settingsInterval() {
     SetRemindMinuteDrk(7);
     main_->show();
@@ -376,8 +378,8 @@ void TestDrinkWindows::settingsInterval() {
     auto* minute = Find<ui::Combo>(SettingsPage(), "combo_remind_minute_drk");
     QTRY_VERIFY(hour && minute);
     QCOMPARE(hour->SelectedText(), QString("0"));
-    QCOMPARE(minute->SelectedText(), QString("0"));  // 7 is no item: as the layout left it
-    QCOMPARE(GetRemindMinuteDrk(), 7);
+    QCOMPARE(minute->SelectedText(), QString("5"));  // 7 is no item: the nearest one
+    QCOMPARE(GetRemindMinuteDrk(), 5);
     clock_.now = clock_.now.addSecs(600);
     minute->SelectItemByValue(30);
     QCOMPARE(GetRemindMinuteDrk(), 30);

@@ -11,9 +11,11 @@
 #include <QtTest>
 
 #include "data/database_session.h"
+#include "data/drink_log.h"
 #include "data/settings_store.h"
 
 using namespace SettingsStore;
+using namespace DrinkLog;
 
 namespace {
 
