@@ -113,7 +113,7 @@ int SaturatingAdd(int a, int b) {
 }
 
 bool InsertDrink(const PendingDrink& drink) {
-    return Session().ExecStatement("insert into DrinkWaterRecord values(?, ?, ?)",
+    return Session().ExecStatement("insert into DrinkWaterRecord (size, DrinkDate, DrinkTime) values(?, ?, ?)",
                                    {static_cast<long long>(drink.size), drink.date, drink.time}) ==
            SQLITE_DONE;
 }

@@ -305,7 +305,7 @@ bool WriteIntSetting(const char* key, int value) {
     const int rc = rows.RowCount() > 0
                        ? Session().ExecStatement("update DataSet set value = ? where key = ?",
                                                  {static_cast<long long>(value), std::string(key)})
-                       : Session().ExecStatement("insert into DataSet values(?, ?)",
+                       : Session().ExecStatement("insert into DataSet (key, value) values(?, ?)",
                                                  {std::string(key), static_cast<long long>(value)});
     return rc == SQLITE_DONE;
 }

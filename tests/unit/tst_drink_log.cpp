@@ -27,6 +27,7 @@ class TestDrinkLog : public QObject, StoreFixture {
     void dayTotalsAnswerAsStatistics();
     void dayTotalsFollowTheLog();
     void daySizeIndexOnAnOlderFile();
+    void newerFileTakesDrinksAndSettings();
 };
 
 void TestDrinkLog::drinkStatistics_data() {
@@ -316,6 +317,28 @@ void TestDrinkLog::daySizeIndexOnAnOlderFile() {
                              "DrinkDate = date(DrinkDate, '+0 days')")
                              .join(' ');
     QVERIFY2(plan.contains("COVERING INDEX DrinkWaterRecordByDateSize"), qPrintable(plan));
+}
+
+// A newer version's file, with a column more in each table: drinks and settings still go in.
+void TestDrinkLog::newerFileTakesDrinksAndSettings() {
+    QVERIFY(QDir().mkpath(QFileInfo(DatabasePath()).path()));
+    {
+        DatabaseSession newer;
+        QCOMPARE(newer.Open(DatabasePath().toStdString(), kDatabaseKey), 0);
+        QCOMPARE(newer.ExecStatement("CREATE TABLE DrinkWaterRecord (size INTEGER, DrinkDate date, "
+                                     "DrinkTime time, note TEXT DEFAULT '')"),
+                 kDone);
+        QCOMPARE(newer.ExecStatement("CREATE TABLE DataSet (key TEXT primary key, value INTEGER, "
+                                     "changed INTEGER DEFAULT 0)"),
+                 kDone);
+    }
+    QVERIFY(OpenSettings());
+    clock_.now = QDateTime(QDate(2026, 12, 8), QTime(9, 30));
+    QVERIFY(AddDrink(250));
+    SetDrinkTargetDay(2000);
+    QCOMPARE(Rows("select size, DrinkDate, note from DrinkWaterRecord"),
+             QStringList{"250|2026-12-08|"});
+    QCOMPARE(Rows("select value from DataSet where key = 'nDrinkTargetDay'"), QStringList{"2000"});
 }
 
 QTEST_GUILESS_MAIN(TestDrinkLog)
