@@ -237,8 +237,9 @@ class Edit : public Label {
     void SetReadOnly(bool readOnly);
     void SetNumberOnly(bool numberOnly);
     bool IsNumberOnly() const { return numberOnly_; }
+    // Longer texts are refused whole when typed or pasted; a text already there is cut.
     void SetMaxChar(int maxChar);
-    int MaxChar() const;
+    int MaxChar() const { return maxChar_; }
     void SetFocusToEdit();
     void SetSelAll();
     QLineEdit* LineEdit() const { return edit_; }
@@ -257,8 +258,10 @@ class Edit : public Label {
 
   private:
     void ApplyStyle();
+    void FitText();
     QLineEdit* edit_ = nullptr;
     bool numberOnly_ = false;
+    int maxChar_ = 255;  // a field without maxchar
     StateImages images_;
 };
 

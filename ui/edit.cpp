@@ -5,31 +5,46 @@
 #include <QValidator>
 
 #include "ui/controls.h"
+#include "ui/skin_paint.h"
 
 namespace ui {
 
 namespace {
 
-constexpr int kDefaultMaxChar = 255;
+// What the line edit keeps free beside the text for its cursor.
+constexpr int kCursorRoom = 4;
 
-// Digits only: a text with anything else, typed or pasted, is refused whole. A plain loop rather
-// than a regular expression, whose compilation would cost every number field a millisecond or
-// more when its window is built.
-class DigitsValidator final : public QValidator {
+// Digits without their leading zeros; "0" for zeros alone.
+QString NormalNumber(const QString& digits) {
+    qsizetype first = 0;
+    while (first + 1 < digits.size() && digits[first] == u'0') ++first;
+    return digits.mid(first);
+}
+
+// What a field takes: at most its maxchar characters and, for a number field, digits only. A text
+// that breaks either, typed or pasted, is refused whole rather than cut to what fits. A plain
+// loop rather than a regular expression, whose compilation would cost every number field a
+// millisecond or more when its window is built.
+class FieldValidator final : public QValidator {
   public:
-    using QValidator::QValidator;
+    FieldValidator(const Edit& edit, QObject* parent) : QValidator(parent), edit_(edit) {}
     State validate(QString& input, int&) const override {
-        for (const QChar c : input)
-            if (c < u'0' || c > u'9') return Invalid;
+        if (input.size() > edit_.MaxChar()) return Invalid;
+        if (edit_.IsNumberOnly())
+            for (const QChar c : input)
+                if (c < u'0' || c > u'9') return Invalid;
         return Acceptable;
     }
+
+  private:
+    const Edit& edit_;
 };
 
 }  // namespace
 
 Edit::Edit(QWidget* parent) : Label(parent), edit_(new QLineEdit(this)) {
     edit_->setFrame(false);
-    edit_->setMaxLength(kDefaultMaxChar);
+    edit_->setValidator(new FieldValidator(*this, edit_));
     edit_->installEventFilter(this);
     // A click on the padding around the text still lands in the line edit.
     setFocusPolicy(Qt::StrongFocus);
@@ -43,7 +58,10 @@ Edit::Edit(QWidget* parent) : Label(parent), edit_(new QLineEdit(this)) {
         text_ = edit_->text();
         emit textEdited(text_);
     });
-    connect(edit_, &QLineEdit::textChanged, this, [this] { text_ = edit_->text(); });
+    connect(edit_, &QLineEdit::textChanged, this, [this] {
+        text_ = edit_->text();
+        FitText();
+    });
     ApplyStyle();
 }
 
@@ -76,17 +94,19 @@ void Edit::SetReadOnly(bool readOnly) {
 
 void Edit::SetNumberOnly(bool numberOnly) {
     numberOnly_ = numberOnly;
-    // Typed or pasted: a text with anything but digits is refused whole.
-    edit_->setValidator(numberOnly ? new DigitsValidator(edit_) : nullptr);
 }
 
 void Edit::SetMaxChar(int maxChar) {
     if (maxChar <= 0) return;
-    edit_->setMaxLength(maxChar);  // cuts a longer text
+    maxChar_ = maxChar;
+    if (edit_->text().size() > maxChar) SetText(edit_->text().left(maxChar));
 }
 
-int Edit::MaxChar() const {
-    return edit_->maxLength();
+void Edit::FitText() {
+    // A number is shown whole: the font gives way to a value wider than the field.
+    const QRect area = rect().marginsRemoved(textPadding_);
+    const QFont fitted = FittedFont(font(), edit_->text(), area.width() - kCursorRoom);
+    if (edit_->font() != fitted) edit_->setFont(fitted);
 }
 
 void Edit::SetFocusToEdit() {
@@ -109,6 +129,7 @@ void Edit::TextStyleChanged() {
 void Edit::resizeEvent(QResizeEvent* event) {
     Label::resizeEvent(event);
     edit_->setGeometry(rect().marginsRemoved(textPadding_));
+    FitText();
 }
 
 void Edit::changeEvent(QEvent* event) {
@@ -131,8 +152,14 @@ bool Edit::eventFilter(QObject* watched, QEvent* event) {
             // Another window taking over (also this one closing) or a popup such as the line
             // edit's own context menu is not the user leaving the field.
             const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+                // "0050" typed reads as 50: the field says so once the user has left it.
+                if (numberOnly_) {
+                    const QString plain = NormalNumber(edit_->text());
+                    if (plain != edit_->text()) SetText(plain);
+                }
                 emit focusLost();
+            }
         }
     }
     return Label::eventFilter(watched, event);
@@ -140,6 +167,7 @@ bool Edit::eventFilter(QObject* watched, QEvent* event) {
 
 void Edit::ApplyStyle() {
     edit_->setFont(font());
+    FitText();
     QPalette palette = edit_->palette();
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         palette.setColor(group, QPalette::Base, Qt::transparent);

@@ -53,6 +53,17 @@ bool DrawSkinImage(QPainter& painter, const QRect& rect, const SkinImage& image,
     return true;
 }
 
+QFont FittedFont(const QFont& font, const QString& text, int width) {
+    QFont fitted = font;
+    const int size = font.pixelSize();
+    if (size <= 0 || width <= 0) return fitted;
+    for (int px = size; px >= kSmallestFittedPx; --px) {
+        fitted.setPixelSize(px);
+        if (QFontMetrics(fitted).horizontalAdvance(text) <= width) break;
+    }
+    return fitted;
+}
+
 void DrawSkinText(QPainter& painter, const QRect& rect, const QString& text, const QFont& font,
                   const QColor& color, Qt::Alignment align, bool wordWrap, bool endEllipsis) {
     if (text.isEmpty() || rect.isEmpty()) return;
@@ -65,7 +76,10 @@ void DrawSkinText(QPainter& painter, const QRect& rect, const QString& text, con
         flags |= Qt::TextWordWrap;
     } else {
         flags |= Qt::TextSingleLine;
-        if (endEllipsis) shown = QFontMetrics(font).elidedText(text, Qt::ElideRight, rect.width());
+        if (endEllipsis)
+            shown = QFontMetrics(font).elidedText(text, Qt::ElideRight, rect.width());
+        else
+            painter.setFont(FittedFont(font, text, rect.width()));
     }
     painter.drawText(rect, flags, shown);
     painter.restore();

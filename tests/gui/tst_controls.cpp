@@ -7,6 +7,7 @@
 
 #include "ui/controls.h"
 #include "ui/skin_package.h"
+#include "ui/skin_paint.h"
 #include "ui/window_base.h"
 
 using namespace ui;
@@ -240,6 +241,29 @@ class TestControls : public QObject {
         edit->SetText("98765");
         edit->SetMaxChar(2);  // cuts what is there
         QCOMPARE(edit->Text(), QString("98"));
+    }
+
+    // A paste that does not fit is refused whole, never cut; leading zeros go once the user
+    // leaves the field; a number wider than its field is drawn smaller rather than cut.
+    void editWholeValues() {
+        auto* digits = w_->Get<Edit>("digits");
+        digits->SetMaxChar(5);
+        digits->LineEdit()->insert("123456");
+        QCOMPARE(digits->Text(), QString());
+        digits->LineEdit()->insert("00120");
+        QCOMPARE(digits->Text(), QString("00120"));
+        if (ShowActive(*w_)) {
+            digits->SetFocusToEdit();
+            QTRY_VERIFY(digits->LineEdit()->hasFocus());
+            w_->Get<Edit>("edit")->SetFocusToEdit();
+            QTRY_COMPARE(digits->Text(), QString("120"));
+        }
+        QFont font;
+        font.setPixelSize(14);
+        const QFont fitted = FittedFont(font, "/10958", 40);
+        QVERIFY(fitted.pixelSize() < 14 && fitted.pixelSize() >= kSmallestFittedPx);
+        QVERIFY(QFontMetrics(fitted).horizontalAdvance("/10958") <= 40);
+        QCOMPARE(FittedFont(font, "/365", 40).pixelSize(), 14);
     }
 
     void editKillFocus() {
