@@ -14,6 +14,7 @@
 #include "app/tray_icon.h"
 #include "app/unix_signals.h"
 
+#include "data/drink_log.h"
 #include "data/settings_store.h"
 #include "drink/drink_reminder.h"
 #include "eye/filter_keeper.h"
@@ -150,6 +151,8 @@ int main(int argc, char* argv[]) {
             QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"),
             &scheduler, SLOT(OnPrepareForSleep(bool)));
         CMainDlg mainWindow(scheduler);
+        // Another instance on another display may share the data folder: its drinks count today.
+        DrinkLog::FollowOtherWriters(&mainWindow);
         if (!mainWindow.Create(nullptr)) {
             // An empty window would help nobody: say why, and leave the screen as it is.
             std::fprintf(stderr, "vita-companion: the main window cannot be built: %s\n",

@@ -4,10 +4,13 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <QFile>
+#include <QFileSystemWatcher>
 #include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 #include "data/clock.h"
@@ -113,9 +116,9 @@ int SaturatingAdd(int a, int b) {
 }
 
 bool InsertDrink(const PendingDrink& drink) {
-    return Session().ExecStatement("insert into DrinkWaterRecord (size, DrinkDate, DrinkTime) values(?, ?, ?)",
-                                   {static_cast<long long>(drink.size), drink.date, drink.time}) ==
-           SQLITE_DONE;
+    return Session().ExecStatement(
+               "insert into DrinkWaterRecord (size, DrinkDate, DrinkTime) values(?, ?, ?)",
+               {static_cast<long long>(drink.size), drink.date, drink.time}) == SQLITE_DONE;
 }
 
 bool InsertDrinkAt(int millilitres, const QDateTime& when) {
@@ -382,6 +385,27 @@ void Forget() {
     todayTotalDate = QDate();
     pendingDrinks.clear();
     dayTotals = DayTotalsState();
+}
+
+void FollowOtherWriters(QObject* owner) {
+    auto* watcher = new QFileSystemWatcher(owner);
+    const QString path = SettingsStore::DatabasePath();
+    if (!path.isEmpty() && QFile::exists(path)) watcher->addPath(path);
+    auto lastVersion = std::make_shared<long long>(-1);
+    QueryOneLongLong("PRAGMA data_version", *lastVersion);
+    QObject::connect(watcher, &QFileSystemWatcher::fileChanged, owner,
+                     [watcher, path, lastVersion](const QString&) {
+                         // A file replaced whole (a backup put back) drops out of the watch.
+                         if (!watcher->files().contains(path) && QFile::exists(path))
+                             watcher->addPath(path);
+                         long long version = 0;
+                         if (!Session().IsOpen() ||
+                             !QueryOneLongLong("PRAGMA data_version", version) ||
+                             version == *lastVersion)
+                             return;
+                         *lastVersion = version;
+                         ResumToday();
+                     });
 }
 
 void ResumToday() {

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+class QObject;
+
 // The drink log, the `DrinkWaterRecord` table of the settings database, and its statistics. It
 // lives in the store's database: the store opens and closes it (see the hooks at the end).
 namespace DrinkLog {
@@ -16,6 +18,12 @@ namespace DrinkLog {
 // A total that changed (a drink, a new day noticed here) is announced as
 // SettingsNotifier changed(SettingsKey::TodayTotal), once, after the drink is in the log.
 int GetTodayTotal();
+
+// Follows the drinks another connection writes to the log (a second instance, on another
+// display, sharing the data folder): when the database file changes and the connection's
+// data_version says another connection wrote, today's total is summed again (and announced when
+// it changed). The kernel tells of the file's changes; nothing polls. Lives as long as `owner`.
+void FollowOtherWriters(QObject* owner);
 
 // Dates are "yyyy-MM-dd" texts; ranges include start and exclude end.
 std::string FormatDrinkDate(const QDate& date);

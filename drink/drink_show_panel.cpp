@@ -4,6 +4,7 @@
 #include <QRandomGenerator>
 
 #include "data/drink_log.h"
+#include "data/settings_notifier.h"
 #include "data/settings_store.h"
 #include "drink/log.h"
 #include "ui/controls.h"
@@ -51,6 +52,12 @@ void CDrinkWaterShowDlg::OnInit() {
         });
         connect(c_.amount, &ui::Edit::focusLost, this, [this] { c_.amount->setEnabled(false); });
     }
+    // Today's figures follow every drink, also one another instance wrote, and the target.
+    connect(&SettingsNotifier::Instance(), &SettingsNotifier::changed, this,
+            [this](SettingsKey key) {
+                if (key == SettingsKey::TodayTotal || key == SettingsKey::DrinkTargetDay)
+                    UpdateTargetTips();
+            });
     initialized_ = true;
     ResetPanel();
 }

@@ -28,6 +28,7 @@ class TestDrinkLog : public QObject, StoreFixture {
     void dayTotalsFollowTheLog();
     void daySizeIndexOnAnOlderFile();
     void newerFileTakesDrinksAndSettings();
+    void anotherWritersDrinksCountToday();
 };
 
 void TestDrinkLog::drinkStatistics_data() {
@@ -339,6 +340,26 @@ void TestDrinkLog::newerFileTakesDrinksAndSettings() {
     QCOMPARE(Rows("select size, DrinkDate, note from DrinkWaterRecord"),
              QStringList{"250|2026-12-08|"});
     QCOMPARE(Rows("select value from DataSet where key = 'nDrinkTargetDay'"), QStringList{"2000"});
+}
+
+// A second instance on another display writes to the same file: today's total follows.
+void TestDrinkLog::anotherWritersDrinksCountToday() {
+    clock_.now = QDateTime(QDate(2026, 12, 8), QTime(9, 30));
+    QVERIFY(OpenSettings());
+    QVERIFY(AddDrink(200));
+    QObject owner;
+    FollowOtherWriters(&owner);
+    QSignalSpy announced(&SettingsNotifier::Instance(), &SettingsNotifier::changed);
+    DatabaseSession other;
+    QCOMPARE(other.Open(DatabasePath().toStdString(), kDatabaseKey), 0);
+    QCOMPARE(
+        other.ExecStatement("insert into DrinkWaterRecord values (300, '2026-12-08', '09:40:00')"),
+        kDone);
+    QTRY_COMPARE(GetTodayTotal(), 500);
+    QVERIFY(announced.contains({QVariant::fromValue(SettingsKey::TodayTotal)}));
+    QVERIFY(AddDrink(100));  // our own write is no other writer's
+    QTest::qWait(50);
+    QCOMPARE(GetTodayTotal(), 600);
 }
 
 QTEST_GUILESS_MAIN(TestDrinkLog)
