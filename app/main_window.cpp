@@ -4,13 +4,13 @@
 #include <QCursor>
 #include <QMouseEvent>
 
-#include "app/autostart.h"
 #include "app/confirm_exit.h"
 #include "app/log.h"
 #include "app/reminder_timers.h"
 #include "app/tray_icon.h"
 #include "data/settings_store.h"
 #include "drink/frame_popup.h"
+#include "platform/autostart.h"
 #include "relax/relax_prompt.h"
 #include "system/process_launch.h"
 #include "ui/menu.h"

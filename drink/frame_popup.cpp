@@ -4,9 +4,9 @@
 
 #include "data/settings_store.h"
 #include "drink/feature_host.h"
+#include "platform/platform.h"
 #include "ui/corner_slide.h"
 #include "ui/menu.h"
-#include "ui/window_system.h"
 #include "ui/wnd_host.h"
 
 namespace {
@@ -38,7 +38,7 @@ void CreateFrame(PopupKind kind, QWidget* owner) {
         frame->OnFinalMessage();
         return;
     }
-    ui::KeepOutOfTaskbar(frame);
+    platform::Current().KeepOutOfTaskbar(frame->winId());
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #include "eye/gamma_filter.h"
 
 #include "data/settings_store.h"
-#include "eye/gamma_backend.h"
 #include "eye/gamma_ramp.h"
+#include "platform/gamma.h"
 
 namespace {
 
@@ -35,4 +35,8 @@ void ApplyStoredFilter() {
 
 void RestoreIdentityRamp() {
     Load(IdentityGammaRamp());
+}
+
+bool FilterReachesScreen() {
+    return CurrentGammaBackend().ReachesScreen();
 }

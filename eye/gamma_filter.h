@@ -18,3 +18,5 @@ void SetEyeProtectOn(bool on);
 void ApplyStoredFilter();
 // Loads the identity ramp and leaves the store alone; used at exit, which removes the filter.
 void RestoreIdentityRamp();
+// Whether a ramp loaded here can reach the screen at all.
+bool FilterReachesScreen();

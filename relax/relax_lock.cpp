@@ -8,11 +8,11 @@
 
 #include "data/settings_store.h"
 #include "drink/frame_popup.h"
+#include "platform/platform.h"
 #include "relax/log.h"
 #include "ui/menu.h"
 #include "ui/skin_package.h"
 #include "ui/skin_paint.h"
-#include "ui/window_system.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ class Veil : public QWidget {
         : QWidget(nullptr,
                   Qt::Window | Qt::FramelessWindowHint | Qt::Tool | Qt::WindowStaysOnTopHint) {
         setAttribute(Qt::WA_ShowWithoutActivating);
-        if (ui::CompositorRunning()) setAttribute(Qt::WA_TranslucentBackground);
+        if (platform::Current().CompositorRunning()) setAttribute(Qt::WA_TranslucentBackground);
     }
 
   protected:
@@ -59,7 +59,7 @@ class Veil : public QWidget {
 void ShowRelaxLock() {
     if (CHaveRelaxLockDlg::Instance()) return;
     auto* lock = new CHaveRelaxLockDlg;
-    if (ui::CompositorRunning()) {
+    if (platform::Current().CompositorRunning()) {
         lock->setAttribute(Qt::WA_TranslucentBackground);
     } else {
         // Nothing shows through without a compositor: the veil darkens black instead.
@@ -72,7 +72,7 @@ void ShowRelaxLock() {
         lock->OnFinalMessage();
         return;
     }
-    ui::KeepOutOfTaskbar(lock);
+    platform::Current().KeepOutOfTaskbar(lock->winId());
 }
 
 CHaveRelaxLockDlg::CHaveRelaxLockDlg() {
@@ -187,7 +187,7 @@ void CHaveRelaxLockDlg::CoverScreens() {
         if (screen == primary || primary->geometry().contains(screen->geometry())) continue;
         auto veil = std::make_unique<Veil>();
         veil->winId();  // the window exists before it is shown
-        ui::KeepOutOfTaskbar(veil.get());
+        platform::Current().KeepOutOfTaskbar(veil->winId());
         CoverScreen(*veil, screen);
         veils_.push_back(std::move(veil));
     }

@@ -4,12 +4,12 @@
 #include "data/settings_store.h"
 #include "drink/feature_host.h"
 #include "drink/frame_popup.h"
+#include "platform/platform.h"
 #include "relax/log.h"
 #include "relax/relax_lock.h"
 #include "ui/controls.h"
 #include "ui/corner_slide.h"
 #include "ui/menu.h"
-#include "ui/window_system.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ void RelaxPromptOpen() {
         prompt->OnFinalMessage();
         return;
     }
-    ui::KeepOutOfTaskbar(prompt);
+    platform::Current().KeepOutOfTaskbar(prompt->winId());
 }
 
 CHaveRelaxPopDlg::CHaveRelaxPopDlg() {

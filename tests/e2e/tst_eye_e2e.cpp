@@ -6,6 +6,8 @@
 #include <QDBusMessage>
 #include <cmath>
 
+#include "eye/eye_protect_page.h"
+#include "platform/gamma.h"
 #include "tests/e2e/desk.h"
 #include "tests/support/private_bus.h"
 
@@ -70,6 +72,20 @@ QImage StillPage(const Desk& desk, const QRect& frame) {
     return shot;
 }
 
+// Alike but for the smoothing of the glyphs' edges; another text differs far more.
+bool LooksAlike(const QImage& a, const QImage& b) {
+    if (a.size() != b.size() || a.isNull()) return false;
+    int off = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            const int most = std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                                       std::abs(qBlue(p) - qBlue(q))});
+            if (most > 64) ++off;
+        }
+    return off * 50 < a.width() * a.height();  // under 2 % of the pixels
+}
+
 bool PageShown(const Desk& desk, const QRect& frame) {
     return ColourAt(desk.Grab(frame), kEyeTile) == kPageBackground;
 }
@@ -84,6 +100,7 @@ class TestEyeE2e : public QObject {
     void switchModesDragRestart();
     void filterComesBack_data();
     void filterComesBack();
+    void waylandSession();
 };
 
 void TestEyeE2e::initTestCase() {
@@ -206,5 +223,55 @@ void TestEyeE2e::filterComesBack() {
     QDBusConnection::disconnectFromBus(QTest::currentDataTag());
 }
 
-QTEST_GUILESS_MAIN(TestEyeE2e)
+// X11 clients of a Wayland session: no ramp reaches the screen there, so none is loaded and the
+// page says so; the switch still keeps the setting.
+void TestEyeE2e::waylandSession() {
+    // The page as it should look, drawn here with the same store and a backend that reaches no
+    // screen.
+    struct Nowhere final : GammaBackend {
+        const char* Name() const override { return "nowhere"; }
+        bool ReachesScreen() const override { return false; }
+        bool Apply(const GammaRamp&) override { return false; }
+    } nowhere;
+    Desk desk;
+    desk.SetProgramVariable("XDG_SESSION_TYPE", "wayland");
+    QImage reference;
+    SetGammaBackendForTests(&nowhere);
+    QVERIFY2(desk.StartServer(), desk.Failure());
+    QVERIFY(desk.WithStore([&] {
+        SettingsStore::StoreEyeProtectOn(true);
+        SettingsStore::StorePercent(30);
+        QWidget host;
+        host.resize(kPageSize);
+        auto* page = new CEyeProtectDlg;
+        QVERIFY2(page->CreateChild(&host), qPrintable(page->ErrorText()));
+        page->setGeometry(QRect(QPoint(0, 0), kPageSize));
+        host.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&host));
+        QCOMPARE(page->FindControl("label_tips")->Text(), QString("当前桌面暂不支持防蓝光滤镜"));
+        reference = page->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }));
+    SetGammaBackendForTests(nullptr);
+
+    desk.StartProgram();
+    const std::optional<WindowInfo> main = WaitFor([&] { return desk.MainWindow(); });
+    QVERIFY(main);
+    const QPoint at = main->rect.topLeft();
+    desk.Click(at + kEyeTile);
+    QTRY_VERIFY_WITH_TIMEOUT(PageShown(desk, main->rect), kWaitMs);
+    // The tip's line only, and its edges may be smoothed a little differently off screen.
+    const QRect tip(37, 352, 270, 14);
+    const QImage shown = StillPage(desk, main->rect).convertToFormat(QImage::Format_RGB32);
+    QVERIFY(LooksAlike(shown.copy(tip), reference.copy(tip)));
+    desk.Click(at + kModes[0]);
+    QTRY_COMPARE_WITH_TIMEOUT(desk.Filter()->percent, 15, kWaitMs);
+    desk.Click(at + kSwitch);
+    QTRY_VERIFY_WITH_TIMEOUT(!desk.Filter()->on, kWaitMs);
+    QVERIFY(desk.Gammas() == desk.InitialGammas());
+    ::kill(static_cast<pid_t>(desk.Program().processId()), SIGTERM);
+    QVERIFY(desk.Program().waitForFinished(kWaitMs));
+    QVERIFY(desk.Gammas() == desk.InitialGammas());
+}
+
+QTEST_MAIN(TestEyeE2e)
 #include "tst_eye_e2e.moc"

@@ -7,7 +7,7 @@
 
 #include "data/settings_store.h"
 #include "eye/filter_keeper.h"
-#include "eye/gamma_backend.h"
+#include "platform/gamma.h"
 #include "eye/gamma_ramp.h"
 #include "tests/support/private_bus.h"
 
