@@ -32,3 +32,14 @@ GammaRamp BuildGammaRamp(int percent) {
 GammaRamp IdentityGammaRamp() {
     return BuildGammaRamp(0);
 }
+
+int FilterStrengthOf(const CrtcRamp& ramp) {
+    const int size = static_cast<int>(ramp.red.size());
+    if (size < 2 || ramp.green.size() != ramp.red.size() || ramp.blue.size() != ramp.red.size())
+        return -1;
+    const GammaRamp identity = IdentityGammaRamp();
+    if (ramp.red != ResampleChannel(identity.red, size) || ramp.green != ramp.red) return -1;
+    for (int percent = 0; percent <= 100; ++percent)
+        if (ramp.blue == ResampleChannel(BuildGammaRamp(percent).blue, size)) return percent;
+    return -1;
+}

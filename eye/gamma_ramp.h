@@ -9,3 +9,7 @@ int BlueFactor(int percent);
 // Red and green stay on the identity line; blue is scaled down by the strength percentage.
 GammaRamp BuildGammaRamp(int percent);
 GammaRamp IdentityGammaRamp();
+
+// The strength 0..100 whose ramp, at the CRTC's size, is exactly the one the CRTC holds; -1 for
+// any other ramp. What an earlier run of ours leaves behind when it is killed is recognised so.
+int FilterStrengthOf(const CrtcRamp& ramp);

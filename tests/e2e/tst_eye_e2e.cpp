@@ -35,27 +35,42 @@ QStringList MoveTo(const QPoint& p) {
     return {"mousemove", QString::number(p.x()), QString::number(p.y())};
 }
 
-// Another client loading the identity ramp on every CRTC, as a display reset leaves it.
-void LoadIdentity(::Display* display) {
+// Another client loading a ramp on every CRTC: the identity, as a display reset leaves it, or a
+// calibration of another program.
+void LoadRamp(::Display* display, const GammaRamp& ramp) {
     XRRScreenResources* resources =
         XRRGetScreenResourcesCurrent(display, XDefaultRootWindow(display));
     for (int i = 0; resources != nullptr && i < resources->ncrtc; ++i) {
         const int size = XRRGetCrtcGammaSize(display, resources->crtcs[i]);
         if (size < 2) continue;
         XRRCrtcGamma* gamma = XRRAllocGamma(size);
-        const GammaRamp identity = IdentityGammaRamp();
         const auto fill = [size](unsigned short* out, const GammaChannel& channel) {
             const std::vector<std::uint16_t> values = ResampleChannel(channel, size);
             std::copy(values.begin(), values.end(), out);
         };
-        fill(gamma->red, identity.red);
-        fill(gamma->green, identity.green);
-        fill(gamma->blue, identity.blue);
+        fill(gamma->red, ramp.red);
+        fill(gamma->green, ramp.green);
+        fill(gamma->blue, ramp.blue);
         XRRSetCrtcGamma(display, resources->crtcs[i], gamma);
         XRRFreeGamma(gamma);
     }
     if (resources != nullptr) XRRFreeScreenResources(resources);
     XSync(display, False);
+}
+
+void LoadIdentity(::Display* display) {
+    LoadRamp(display, IdentityGammaRamp());
+}
+
+// What a calibration could load: every channel a little below the identity line, red most.
+GammaRamp Calibration() {
+    GammaRamp ramp = IdentityGammaRamp();
+    for (std::size_t i = 0; i < ramp.red.size(); ++i) {
+        ramp.red[i] = static_cast<std::uint16_t>(ramp.red[i] * 8 / 10);
+        ramp.green[i] = static_cast<std::uint16_t>(ramp.green[i] * 9 / 10);
+        ramp.blue[i] = static_cast<std::uint16_t>(ramp.blue[i] * 19 / 20);
+    }
+    return ramp;
 }
 
 // The page once it has painted and holds still, the pointer away from it.
@@ -92,6 +107,8 @@ bool PageShown(const Desk& desk, const QRect& frame) {
 
 }  // namespace
 
+Q_DECLARE_METATYPE(GammaRamp)
+
 class TestEyeE2e : public QObject {
     Q_OBJECT
 
@@ -100,6 +117,8 @@ class TestEyeE2e : public QObject {
     void switchModesDragRestart();
     void filterComesBack_data();
     void filterComesBack();
+    void othersRampsKept_data();
+    void othersRampsKept();
     void waylandSession();
 };
 
@@ -146,7 +165,7 @@ void TestEyeE2e::switchModesDragRestart() {
     // A restart loads what was stored and shows it the same way.
     ::kill(static_cast<pid_t>(desk.Program().processId()), SIGTERM);
     QVERIFY(desk.Program().waitForFinished(kWaitMs));
-    QVERIFY(desk.Carries(IdentityGammaRamp()));  // the filter leaves with the program
+    QVERIFY(desk.Gammas() == desk.InitialGammas());  // the filter leaves with the program
     QProcess& again = desk.StartProgram();
     QVERIFY(WaitFor([&] { return desk.MainWindow(); }));
     QTRY_VERIFY_WITH_TIMEOUT(desk.Carries(BuildGammaRamp(55)), kWaitMs);
@@ -156,7 +175,7 @@ void TestEyeE2e::switchModesDragRestart() {
     QVERIFY2(StillPage(desk, frame) == before, "the page shows other than before the restart");
 
     desk.Click(at + kSwitch);
-    QTRY_VERIFY_WITH_TIMEOUT(desk.Carries(IdentityGammaRamp()), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(desk.Gammas() == desk.InitialGammas(), kWaitMs);
     const std::optional<StoredFilter> stored = desk.Filter();
     QVERIFY(stored && !stored->on && stored->percent == 0);
     QCOMPARE(again.state(), QProcess::Running);
@@ -221,6 +240,43 @@ void TestEyeE2e::filterComesBack() {
     }
     QCOMPARE(desk.Program().state(), QProcess::Running);
     QDBusConnection::disconnectFromBus(QTest::currentDataTag());
+}
+
+void TestEyeE2e::othersRampsKept_data() {
+    QTest::addColumn<GammaRamp>("before");  // on the CRTCs before the program starts
+    QTest::addColumn<bool>("on");           // the filter stored, at 30 %
+    QTest::addColumn<GammaRamp>("running");
+    QTest::addColumn<GammaRamp>("after");  // once the program has gone
+    QTest::newRow("a calibration, the filter never on")
+        << Calibration() << false << Calibration() << Calibration();
+    QTest::newRow("a calibration, the filter on")
+        << Calibration() << true << BuildGammaRamp(30) << Calibration();
+    // Left by a run of ours killed with the filter on: ours, so cleared.
+    QTest::newRow("our 40 %, the filter off")
+        << BuildGammaRamp(40) << false << IdentityGammaRamp() << IdentityGammaRamp();
+}
+
+// A ramp another program loaded is there while the filter is off and after the program has gone;
+// a ramp the filter replaced comes back when the program ends.
+void TestEyeE2e::othersRampsKept() {
+    QFETCH(GammaRamp, before);
+    QFETCH(bool, on);
+    QFETCH(GammaRamp, running);
+    QFETCH(GammaRamp, after);
+    Desk desk;
+    QVERIFY2(desk.StartServer(), desk.Failure());
+    LoadRamp(desk.X(), before);
+    QVERIFY(desk.Carries(before));
+    QVERIFY(desk.Filter(StoredFilter{on, 30}));
+    desk.StartProgram();
+    QVERIFY(WaitFor([&] { return desk.MainWindow(); }));
+    QTRY_VERIFY_WITH_TIMEOUT(desk.Carries(running), kWaitMs);
+    QTest::qWait(300);  // nothing else comes later
+    QVERIFY(desk.Carries(running));
+    ::kill(static_cast<pid_t>(desk.Program().processId()), SIGTERM);
+    QVERIFY(desk.Program().waitForFinished(kWaitMs));
+    QCOMPARE(desk.Program().exitCode(), 0);
+    QVERIFY(desk.Carries(after));
 }
 
 // X11 clients of a Wayland session: no ramp reaches the screen there, so none is loaded and the
