@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/x11/services_x11.h"
+#include "platform/x11/work_area.h"
 
 #include <X11/Xatom.h>  // last: Xlib's macros clash with Qt's names
 #include <X11/Xlib.h>
@@ -32,9 +33,11 @@ std::vector<unsigned long> Property(Display* display, Window window, const char*
     return items;
 }
 
+}  // namespace
+
 // `area` less what one window's struts reserve along the root window's edges, where they reach
 // into it (a panel on another monitor leaves this one alone).
-void Subtract(QRect& area, const std::vector<unsigned long>& strut, const QSize& root) {
+void SubtractStrut(QRect& area, const std::vector<unsigned long>& strut, const QSize& root) {
     if (strut.size() < 4) return;
     const auto at = [&strut](std::size_t i) { return static_cast<int>(strut[i]); };
     // _NET_WM_STRUT_PARTIAL gives the span of each strut; _NET_WM_STRUT the whole edge.
@@ -49,8 +52,6 @@ void Subtract(QRect& area, const std::vector<unsigned long>& strut, const QSize&
     if (root.height() - at(3) <= area.bottom() && spans(10, area.left(), area.right()))
         area.setBottom(root.height() - at(3) - 1);
 }
-
-}  // namespace
 
 bool Services::CompositorRunning() {
     Display* display = connection_.Get();
@@ -100,7 +101,7 @@ QRect Services::WorkArea(const QScreen* screen) {
         std::vector<unsigned long> strut =
             Property(display, client, "_NET_WM_STRUT_PARTIAL", XA_CARDINAL);
         if (strut.empty()) strut = Property(display, client, "_NET_WM_STRUT", XA_CARDINAL);
-        Subtract(area, strut, rootSize);
+        SubtractStrut(area, strut, rootSize);
     }
     XSync(display, False);
     connection_.DrainSoon();
