@@ -41,15 +41,17 @@ QMap<QString, QByteArray> SnapshotDataFolder() {
 
 using Operation = std::function<void()>;
 
+CrtcRamp Resampled(unsigned long crtc, const GammaRamp& ramp, std::size_t size) {
+    const int n = static_cast<int>(size);
+    return {crtc, ResampleChannel(ramp.red, n), ResampleChannel(ramp.green, n),
+            ResampleChannel(ramp.blue, n)};
+}
+
 // CRTCs that keep what is loaded on them, each at its own size.
 struct FakeScreen final : GammaBackend {
     const char* Name() const override { return "screen"; }
     bool Apply(const GammaRamp& ramp) override {
-        for (CrtcRamp& crtc : crtcs) {
-            const int size = static_cast<int>(crtc.red.size());
-            crtc = {crtc.crtc, ResampleChannel(ramp.red, size), ResampleChannel(ramp.green, size),
-                    ResampleChannel(ramp.blue, size)};
-        }
+        for (CrtcRamp& crtc : crtcs) crtc = Resampled(crtc.crtc, ramp, crtc.red.size());
         return true;
     }
     std::vector<CrtcRamp> Read() override { return crtcs; }
@@ -64,17 +66,14 @@ struct FakeScreen final : GammaBackend {
     int loads = 0;
 };
 
-CrtcRamp Ours(unsigned long crtc, int percent, int size = 256) {
-    const GammaRamp ramp = BuildGammaRamp(percent);
-    return {crtc, ResampleChannel(ramp.red, size), ResampleChannel(ramp.green, size),
-            ResampleChannel(ramp.blue, size)};
+CrtcRamp Ours(unsigned long crtc, int percent, std::size_t size = 256) {
+    return Resampled(crtc, BuildGammaRamp(percent), size);
 }
 
-// A calibration: every channel a little below the identity line.
-CrtcRamp Foreign(unsigned long crtc, int size = 256) {
+// A calibration's: red lower than ours ever is.
+CrtcRamp Foreign(unsigned long crtc, std::size_t size = 256) {
     CrtcRamp ramp = Ours(crtc, 0, size);
-    for (auto* channel : {&ramp.red, &ramp.green, &ramp.blue})
-        for (std::uint16_t& v : *channel) v = static_cast<std::uint16_t>(v * 9 / 10);
+    ramp.red = Ours(crtc, 50, size).blue;
     return ramp;
 }
 
@@ -173,12 +172,6 @@ void TestGammaFilter::foundRamps_data() {
                SetEyeProtectOn(false);
            })
         << calibrated << calibrated << 1;
-    QTest::newRow("switched on, dragged to 0: the calibration back at exit")
-        << calibrated << false << Operation([] {
-               SetEyeProtectOn(true);
-               PreviewBluePercent(0);
-           })
-        << Ramps{Ours(7, 0), Ours(8, 0, 1024)} << calibrated << 1;
     // What a killed run of ours left: cleared when the filter is off, never put back.
     QTest::newRow("our 40 % left, stored off: cleared, once")
         << Ramps{Ours(7, 40), Foreign(8)} << false << nothing << Ramps{Ours(7, 0), Foreign(8)}
@@ -186,17 +179,12 @@ void TestGammaFilter::foundRamps_data() {
     QTest::newRow("our 100 % left, stored on: identity at exit")
         << Ramps{Ours(7, 100, 2)} << true << nothing << Ramps{Ours(7, 30, 2)}
         << Ramps{Ours(7, 0, 2)} << 1;
-    QTest::newRow("identity, stored off: nothing written")
-        << Ramps{Ours(7, 0)} << false << nothing << Ramps{Ours(7, 0)} << Ramps{Ours(7, 0)} << 0;
 }
 
 void TestGammaFilter::foundRamps() {
     QFETCH(Ramps, found);
     QFETCH(bool, storedOn);
     QFETCH(Operation, during);
-    QFETCH(Ramps, running);
-    QFETCH(Ramps, exited);
-    QFETCH(int, loads);
 
     QTemporaryDir home;
     qputenv("XDG_DATA_HOME", QFile::encodeName(home.path()));
@@ -209,10 +197,10 @@ void TestGammaFilter::foundRamps() {
     ForgetFoundRampsForTests();
     StartFilter();
     during();
-    QVERIFY(screen.crtcs == running);
+    QTEST(screen.crtcs, "running");
     RestoreFoundRamps();
-    QVERIFY(screen.crtcs == exited);
-    QCOMPARE(screen.loads, loads);
+    QTEST(screen.crtcs, "exited");
+    QTEST(screen.loads, "loads");
     SetGammaBackendForTests(nullptr);
     SettingsStore::CloseSettings();
 }

@@ -74,7 +74,6 @@ class TestGammaX11 : public QObject {
     void apply_data();
     void apply();
     void watchHearsDisplayChanges();
-    void readAndLoad();
     void warnings_data();
     void warnings();
 
@@ -187,26 +186,6 @@ void TestGammaX11::watchHearsDisplayChanges() {
     qputenv("DISPLAY", ":999");
     x11::Connection none;
     QVERIFY(!X11GammaBackend(none).WatchDisplays([] {}));
-}
-
-// The ramps read are the ones loaded back, CRTC by CRTC; a CRTC that is not there takes none.
-void TestGammaX11::readAndLoad() {
-    qputenv("DISPLAY", display_);
-    x11::Connection connection;
-    X11GammaBackend backend(connection);
-    QVERIFY(backend.Apply(BuildGammaRamp(20)));
-    const std::vector<CrtcRamp> found = backend.Read();
-    QVERIFY(!found.empty());
-    QVERIFY(backend.Apply(BuildGammaRamp(70)));
-    std::vector<CrtcRamp> gone = found;
-    for (CrtcRamp& ramp : gone) ramp.crtc += 1000;
-    PlatformWarnings warnings;
-    QVERIFY(!backend.Load(gone));
-    QVERIFY(Carries(BuildGammaRamp(70)));
-    QVERIFY(backend.Load(found));
-    QVERIFY(Carries(BuildGammaRamp(20)));
-    QVERIFY(backend.Read() == found);
-    QCOMPARE(warnings.List().size(), 1);  // "no CRTC takes one", from the CRTCs that are gone
 }
 
 void TestGammaX11::warnings_data() {
