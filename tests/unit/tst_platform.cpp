@@ -23,28 +23,21 @@ void TestPlatform::choice_data() {
     QTest::addColumn<QString>("sessionType");
     QTest::addColumn<platform::Kind>("kind");
     using platform::Kind;
-    const struct {
-        const char* platformName;
-        const char* sessionType;
-        Kind kind;
-    } rows[] = {
-        {"xcb", "x11", Kind::X11},
-        {"xcb", "", Kind::X11},  // started from a console or a script: an X server all the same
-        {"xcb", "wayland", Kind::XWayland},  // windows work, ramps do not reach the screen
-        {"xcb", "Wayland", Kind::XWayland},
-        {"wayland", "wayland", Kind::Null},
-        {"offscreen", "x11", Kind::Null},
-    };
-    for (const auto& row : rows)
-        QTest::addRow("%s in '%s'", row.platformName, row.sessionType)
-            << QString(row.platformName) << QString(row.sessionType) << row.kind;
+    const QString xcb("xcb");
+    QTest::newRow("X11 session") << xcb << QString("x11") << Kind::X11;
+    // Started from a console or a script: an X server all the same.
+    QTest::newRow("no session type") << xcb << QString() << Kind::X11;
+    // XWayland: windows work, ramps do not reach the screen.
+    QTest::newRow("Wayland session") << xcb << QString("wayland") << Kind::XWayland;
+    QTest::newRow("in capitals") << xcb << QString("Wayland") << Kind::XWayland;
+    QTest::newRow("native Wayland") << QString("wayland") << QString("wayland") << Kind::Null;
+    QTest::newRow("offscreen") << QString("offscreen") << QString("x11") << Kind::Null;
 }
 
 void TestPlatform::choice() {
     QFETCH(QString, platformName);
     QFETCH(QString, sessionType);
-    QFETCH(platform::Kind, kind);
-    QCOMPARE(platform::ChooseKind(platformName, sessionType), kind);
+    QTEST(platform::ChooseKind(platformName, sessionType), "kind");
 }
 
 // Two monitors of 1920 x 1080 side by side; a strut is reserved along the root window's edges.
