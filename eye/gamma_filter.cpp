@@ -10,7 +10,7 @@ namespace {
 
 struct Found {
     bool read = false;            // the ramps below were read
-    bool loaded = false;          // this run loaded a ramp of its own since
+    bool loaded = false;          // this run loaded a ramp of its own since (or tried to)
     std::vector<CrtcRamp> ramps;  // each CRTC's ramp before this run's first load
 };
 Found g_found;
@@ -37,7 +37,7 @@ void Load(const GammaRamp& ramp) {
         g_found.read = !g_found.ramps.empty();
     }
     // Marked before the load: a load that fails half way has changed some CRTCs all the same.
-    g_found.loaded = g_found.loaded || g_found.read;
+    g_found.loaded = true;
     static_cast<void>(backend.Apply(ramp));
 }
 
@@ -80,7 +80,11 @@ void StartFilter() {
 
 void RestoreFoundRamps() {
     if (!g_found.loaded) return;
-    static_cast<void>(CurrentGammaBackend().Load(g_found.ramps));
+    // Ramps that could not be read are not guessed at: the identity is better than our filter.
+    if (g_found.ramps.empty())
+        static_cast<void>(CurrentGammaBackend().Apply(IdentityGammaRamp()));
+    else
+        static_cast<void>(CurrentGammaBackend().Load(g_found.ramps));
     g_found.loaded = false;
 }
 

@@ -25,7 +25,8 @@ void ApplyStoredFilter();
 // At start: ApplyStoredFilter, or with the filter off, identity where a CRTC still holds one of
 // our filter's ramps (an earlier run killed before it could restore); other ramps stay.
 void StartFilter();
-// Puts back the ramps found before this run's first load, only if it loaded any; used at exit.
+// Puts back the ramps found before this run's first load (the identity when none could be read),
+// only if it loaded any; used when the filter goes off and at exit.
 void RestoreFoundRamps();
 // Whether a ramp loaded here can reach the screen at all.
 bool FilterReachesScreen();

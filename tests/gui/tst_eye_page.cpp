@@ -143,6 +143,7 @@ void TestEyePage::init() {
     QVERIFY(SettingsStore::OpenSettings());
     fake_ = std::make_unique<FakeBackend>();
     SetGammaBackendForTests(fake_.get());
+    ForgetFoundRampsForTests();
 }
 
 void TestEyePage::cleanup() {
@@ -189,7 +190,7 @@ void TestEyePage::actions_data() {
         << "switch on, options on, opt_inter, 15%, gauge 15, adjustable, "
            "根据晨夜光感不同，智能调节防蓝光强度"
         << "on 15" << QList<int>{15};
-    // Off loads no ramp of ours: what the screen had before comes back.
+    // Off puts back what the screen had before this run's loads: here there were none.
     QTest::newRow("switching off: 0 stored and shown")
         << true << 30 << std::vector<Step>{Click("check_blue_avoid")}
         << "switch off, options off, no mode, 0%, gauge 0, fixed, advice"
@@ -205,7 +206,7 @@ void TestEyePage::actions_data() {
                              Click("check_blue_avoid"), Click("opt_movie")}
         << "switch on, options on, opt_movie, 30%, gauge 30, adjustable, "
            "增强防蓝光强度，烘托影片氛围"
-        << "on 30" << QList<int>{15, 15, 30};
+        << "on 30" << QList<int>{15, 0, 15, 30};
     QTest::newRow("each mode") << true << 15
                                << std::vector<Step>{Click("opt_game"), Click("opt_office"),
                                                     Click("opt_inter")}
