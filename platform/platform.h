@@ -1,16 +1,17 @@
 #pragma once
 
+#include <QtGui/qwindowdefs.h>
 #include <QRect>
 #include <QString>
-#include <QWindow>
 #include <functional>
 #include <memory>
 
 class GammaBackend;
 class QScreen;
 
-// The desktop services the program needs beyond what Qt offers, behind one small interface each,
-// chosen once when the program starts. Knows no widgets: windows are named by their WId.
+// The desktop services the program needs beyond what Qt offers, behind small interfaces (gamma
+// has its own, platform/gamma.h), chosen once when the program starts. Knows no widgets: windows
+// are named by their WId.
 namespace platform {
 
 enum class Kind {
