@@ -162,7 +162,7 @@ int main(int argc, char* argv[]) {
         }
         // The page shows the filter as stored, so the screen starts matching it, and keeps
         // matching it when a display change or a resume resets the ramps.
-        ApplyStoredFilter();
+        StartFilter();
         FilterKeeper filterKeeper;
         QObject::connect(
             &mainWindow, &CMainDlg::QuitRequested, &app, [](int code) { QApplication::exit(code); },
@@ -179,7 +179,7 @@ int main(int argc, char* argv[]) {
         exitCode = QApplication::exec();
     }  // the tray icon goes with the window
 
-    RestoreIdentityRamp();
+    RestoreFoundRamps();
     SettingsStore::CloseSettings();
     return exitCode;
 }

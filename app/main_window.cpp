@@ -4,11 +4,11 @@
 #include <QCursor>
 #include <QMouseEvent>
 
-#include "app/autostart.h"
 #include "app/confirm_exit.h"
 #include "app/log.h"
 #include "app/tray_icon.h"
 #include "data/settings_store.h"
+#include "platform/autostart.h"
 #include "reminders/reminder_scheduler.h"
 #include "system/process_launch.h"
 #include "ui/menu.h"

@@ -6,7 +6,7 @@
 #include <QSystemTrayIcon>
 
 #include "app/log.h"
-#include "app/tray_presence_x11.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -45,8 +45,7 @@ TrayPresence::TrayPresence(QObject* parent) : QObject(parent) {
                         SLOT(SomethingChanged()));
     }
     // XEmbed trays: the owner of the screen's tray selection.
-    if (QGuiApplication::platformName() == QLatin1String("xcb"))
-        x11_ = std::make_unique<TraySelectionWatch>([this] { SomethingChanged(); }, this);
+    xembed_ = platform::Current().WatchTraySelection([this] { SomethingChanged(); });
 
     available_ = TrayShownNow();
 }

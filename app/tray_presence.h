@@ -4,7 +4,9 @@
 #include <QTimer>
 #include <memory>
 
-class TraySelectionWatch;
+namespace platform {
+class Watch;
+}
 
 // Whether the desktop offers a system tray, followed as panels come and go: an XEmbed tray
 // manager on the X screen, or a StatusNotifierItem host on the session bus. It listens for the
@@ -30,5 +32,5 @@ class TrayPresence : public QObject {
 
     bool available_ = false;
     QTimer settle_;
-    std::unique_ptr<TraySelectionWatch> x11_;
+    std::unique_ptr<platform::Watch> xembed_;
 };

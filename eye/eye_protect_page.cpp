@@ -24,6 +24,8 @@ constexpr std::array<Mode, 4> kModes{{
 }};
 // Any strength that is no mode's, 0 (off) included.
 const char* const kNoModeTip = "建议开启智能模式，可有效过滤蓝光辐射";
+// In place of every tip where no ramp reaches the screen (X11 clients of a Wayland session).
+const char* const kNoFilterHereTip = "当前桌面暂不支持防蓝光滤镜";
 
 // The filter's strengths: a stored value outside them is shown as the strength it loads.
 constexpr int kMinPercent = 0;
@@ -91,7 +93,7 @@ void CEyeProtectDlg::Refresh() {
     for (ui::Option* option : c_.options)
         if (option) option->setEnabled(on);
     if (c_.gauge) c_.gauge->SetAdjustable(on);
-    ShowPercent(SettingsStore::GetPercent());
+    ShowPercent(UsedPercent());
 }
 
 void CEyeProtectDlg::ShowPercent(int percent) {
@@ -105,6 +107,7 @@ void CEyeProtectDlg::ShowPercent(int percent) {
         if (chosen) tip = kModes[i].tip;
         if (c_.options[i]) c_.options[i]->Selected(chosen);
     }
+    if (!FilterReachesScreen()) tip = kNoFilterHereTip;
     if (c_.labelTips) c_.labelTips->SetText(QString::fromUtf8(tip));
 }
 
@@ -116,7 +119,12 @@ void CEyeProtectDlg::OnSwitch() {
     for (ui::Option* option : c_.options)
         if (option) option->setEnabled(on);
     if (c_.gauge) c_.gauge->SetAdjustable(on);
-    ShowPercent(SettingsStore::GetPercent());
+    ShowPercent(UsedPercent());
+}
+
+int CEyeProtectDlg::UsedPercent() {
+    // Off, the screen has no filter whatever strength was stored with it.
+    return SettingsStore::GetEyeProtectOn() ? SettingsStore::GetPercent() : 0;
 }
 
 int CEyeProtectDlg::PreviewInterval() const {
@@ -131,7 +139,7 @@ int CEyeProtectDlg::PreviewInterval() const {
 void CEyeProtectDlg::OnGaugeMoving(int percent) {
     if (!SettingsStore::GetEyeProtectOn()) {
         // Only an adjustable gauge moves; should one move anyway, it goes back.
-        ShowPercent(SettingsStore::GetPercent());
+        ShowPercent(UsedPercent());
         return;
     }
     ShowPercent(percent);
@@ -156,7 +164,7 @@ void CEyeProtectDlg::OnGaugeSettled(int percent) {
     previewTimer_.stop();
     pendingPreview_ = -1;
     if (!SettingsStore::GetEyeProtectOn()) {
-        ShowPercent(SettingsStore::GetPercent());
+        ShowPercent(UsedPercent());
         return;
     }
     // Stored once, where the drag ended, and loaded in place of what the drag showed.

@@ -14,7 +14,8 @@ class Option;
 // The eye-protection page of the main window: the blue-light switch, four modes and the gauge
 // of the strength. Every action goes straight to the filter (SetBluePercent, SetEyeProtectOn),
 // which stores it and loads the ramp; the page keeps no setting and shows what the store holds
-// each time it becomes visible.
+// each time it becomes visible. Where no ramp reaches the screen the tip says so; the switch
+// still keeps the setting.
 //
 // While the filter is on, the gauge can also be moved by hand (drag, wheel, keys) to any
 // strength from 0 to 100: the screen follows a drag live, at most once a frame, and the strength
@@ -32,6 +33,8 @@ class CEyeProtectDlg : public ui::WindowBase {
 
     // The switch, options and gauge from the store.
     void Refresh();
+    // The strength the screen has: the stored one while the filter is on, else 0.
+    static int UsedPercent();
     // A strength on the label, gauge, options and tip.
     void ShowPercent(int percent);
 

@@ -2,9 +2,9 @@
 
 #include <QDBusConnection>
 
-#include "eye/gamma_backend.h"
 #include "eye/gamma_filter.h"
 #include "eye/log.h"
+#include "platform/gamma.h"
 
 namespace {
 

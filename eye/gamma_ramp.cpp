@@ -33,23 +33,13 @@ GammaRamp IdentityGammaRamp() {
     return BuildGammaRamp(0);
 }
 
-std::vector<std::uint16_t> ResampleChannel(const GammaChannel& channel, int size) {
-    if (size < 2) return {};
-    // Exact integer positions: entry j sits at j * 255 / (size - 1) in the source, so both ends
-    // map onto the source ends and size 256 reproduces the source unchanged.
-    const std::int64_t last = kGammaRampSize - 1;
-    const std::int64_t denominator = size - 1;
-    std::vector<std::uint16_t> out(static_cast<std::size_t>(size));
-    for (std::int64_t j = 0; j < size; ++j) {
-        const std::int64_t numerator = j * last;
-        const std::int64_t below = numerator / denominator;
-        const std::int64_t fraction = numerator % denominator;
-        const std::int64_t above = std::min(below + 1, last);
-        const std::int64_t a = channel[static_cast<std::size_t>(below)];
-        const std::int64_t b = channel[static_cast<std::size_t>(above)];
-        const std::int64_t value =
-            (a * (denominator - fraction) + b * fraction + denominator / 2) / denominator;
-        out[static_cast<std::size_t>(j)] = static_cast<std::uint16_t>(value);
-    }
-    return out;
+int FilterStrengthOf(const CrtcRamp& ramp) {
+    const int size = static_cast<int>(ramp.red.size());
+    if (size < 2 || ramp.green.size() != ramp.red.size() || ramp.blue.size() != ramp.red.size())
+        return -1;
+    const GammaRamp identity = IdentityGammaRamp();
+    if (ramp.red != ResampleChannel(identity.red, size) || ramp.green != ramp.red) return -1;
+    for (int percent = 0; percent <= 100; ++percent)
+        if (ramp.blue == ResampleChannel(BuildGammaRamp(percent).blue, size)) return percent;
+    return -1;
 }

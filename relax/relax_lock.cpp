@@ -7,13 +7,13 @@
 #include <QWindow>
 
 #include "data/settings_store.h"
+#include "platform/platform.h"
 #include "relax/log.h"
 #include "relax/relax_reminder.h"
 #include "reminders/reminder_window.h"
 #include "ui/menu.h"
 #include "ui/skin_package.h"
 #include "ui/skin_paint.h"
-#include "ui/window_system.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ class Veil : public QWidget {
         : QWidget(nullptr,
                   Qt::Window | Qt::FramelessWindowHint | Qt::Tool | Qt::WindowStaysOnTopHint) {
         setAttribute(Qt::WA_ShowWithoutActivating);
-        if (ui::CompositorRunning()) setAttribute(Qt::WA_TranslucentBackground);
+        if (platform::Current().CompositorRunning()) setAttribute(Qt::WA_TranslucentBackground);
     }
 
   protected:
@@ -59,7 +59,7 @@ CHaveRelaxLockDlg::CHaveRelaxLockDlg(RelaxReminder& reminder) : reminder_(remind
 CHaveRelaxLockDlg::~CHaveRelaxLockDlg() = default;
 
 bool CHaveRelaxLockDlg::Open() {
-    if (ui::CompositorRunning()) {
+    if (platform::Current().CompositorRunning()) {
         setAttribute(Qt::WA_TranslucentBackground);
     } else {
         // Nothing shows through without a compositor: the veil darkens black instead.
@@ -164,7 +164,7 @@ void CHaveRelaxLockDlg::CoverScreens() {
         if (screen == primary || primary->geometry().contains(screen->geometry())) continue;
         auto veil = std::make_unique<Veil>();
         veil->winId();  // the window exists before it is shown
-        ui::KeepOutOfTaskbar(veil.get());
+        platform::Current().KeepOutOfTaskbar(veil->winId());
         CoverScreen(*veil, screen);
         veils_.push_back(std::move(veil));
     }

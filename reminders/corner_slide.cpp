@@ -6,15 +6,18 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/platform.h"
 #include "ui/window_base.h"
 
 namespace Reminders {
 
 namespace {
 
+// The primary monitor less the docks' space, as the platform finds it (Qt's own view misses the
+// panels once there is more than one monitor).
 QRect WorkArea() {
     QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->availableGeometry() : QRect();
+    return screen ? platform::Current().WorkArea(screen) : QRect();
 }
 
 // The windows in the corner, in the order they came; closed ones drop out.

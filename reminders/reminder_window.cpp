@@ -2,7 +2,7 @@
 
 #include "ui/menu.h"
 #include "ui/window_base.h"
-#include "ui/window_system.h"
+#include "platform/platform.h"
 
 namespace Reminders {
 
@@ -13,7 +13,7 @@ bool CreateReminderWindow(ui::WindowBase& window, bool activate, QWidget* owner)
         window.OnFinalMessage();
         return false;
     }
-    ui::KeepOutOfTaskbar(&window);
+    platform::Current().KeepOutOfTaskbar(window.winId());
     return true;
 }
 

@@ -334,8 +334,22 @@ void Label::PaintText(QPainter& painter) {
 
 void Label::DrawLabelText(QPainter& painter, const QString& text, const QColor& color) const {
     if (text.isEmpty()) return;
-    DrawSkinText(painter, rect().marginsRemoved(textPadding_), text, font(), color, align_,
-                 wordWrap_, endEllipsis_);
+    const QRect area = rect().marginsRemoved(textPadding_);
+    QFont shownFont = font();
+    if (!wordWrap_ && !endEllipsis_) {
+        // A line may run into the padding; only one the control would cut is drawn smaller, so
+        // a number is seen whole.
+        int room = rect().width();
+        if (align_ & Qt::AlignLeft)
+            room = rect().right() - area.left() + 1;
+        else if (align_ & Qt::AlignRight)
+            room = area.right() + 1 - rect().left();
+        else if (align_ & Qt::AlignHCenter)
+            room =
+                2 * std::min(area.center().x() - rect().left(), rect().right() - area.center().x());
+        shownFont = FittedFont(shownFont, text, room);
+    }
+    DrawSkinText(painter, area, text, shownFont, color, align_, wordWrap_, endEllipsis_);
 }
 
 // ---- Containers

@@ -4,13 +4,15 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "platform/platform.h"
+
 namespace ui {
 
 QRect WorkAreaAt(const QPoint& point) {
     QScreen* screen = QGuiApplication::screenAt(point);
     if (!screen) screen = QGuiApplication::screenAt(QCursor::pos());
     if (!screen) screen = QGuiApplication::primaryScreen();
-    return screen ? screen->availableGeometry() : QRect();
+    return platform::Current().WorkArea(screen);
 }
 
 QRect KeptWithin(QRect rect, const QRect& area) {

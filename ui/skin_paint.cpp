@@ -59,7 +59,8 @@ QFont FittedFont(const QFont& font, const QString& text, int width) {
     if (size <= 0 || width <= 0) return fitted;
     for (int px = size; px >= kSmallestFittedPx; --px) {
         fitted.setPixelSize(px);
-        if (QFontMetrics(fitted).horizontalAdvance(text) <= width) break;
+        // The ink, not the advance: a full-width colon's blank half may run out of sight.
+        if (QFontMetrics(fitted).tightBoundingRect(text).right() < width) break;
     }
     return fitted;
 }
@@ -76,10 +77,7 @@ void DrawSkinText(QPainter& painter, const QRect& rect, const QString& text, con
         flags |= Qt::TextWordWrap;
     } else {
         flags |= Qt::TextSingleLine;
-        if (endEllipsis)
-            shown = QFontMetrics(font).elidedText(text, Qt::ElideRight, rect.width());
-        else
-            painter.setFont(FittedFont(font, text, rect.width()));
+        if (endEllipsis) shown = QFontMetrics(font).elidedText(text, Qt::ElideRight, rect.width());
     }
     painter.drawText(rect, flags, shown);
     painter.restore();

@@ -26,8 +26,9 @@ QRect ImageDestRect(const QRect& rect, const SkinImage& image);
 
 // The smallest a text is made to fit its place.
 inline constexpr int kSmallestFittedPx = 8;
-// `font`, made smaller (by whole pixels, not under kSmallestFittedPx) until `text` fits in
-// `width` on one line: a number is shown whole rather than cut. A text that fits keeps the font.
+// `font`, made smaller (by whole pixels, not under kSmallestFittedPx) until the ink of `text`
+// fits in `width` on one line: a number is shown whole rather than cut. A text that fits keeps
+// the font.
 QFont FittedFont(const QFont& font, const QString& text, int width);
 
 void DrawSkinText(QPainter& painter, const QRect& rect, const QString& text, const QFont& font,

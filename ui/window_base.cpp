@@ -12,13 +12,13 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "platform/platform.h"
 #include "ui/controls.h"
 #include "ui/layout_builder.h"
 #include "ui/log.h"
 #include "ui/screen_area.h"
 #include "ui/skin_package.h"
 #include "ui/skin_paint.h"
-#include "ui/window_system.h"
 
 namespace ui {
 
@@ -114,7 +114,7 @@ bool WindowBase::Build(QWidget* parent, Qt::WindowFlags flags, bool topLevel) {
 
     setParent(parent, flags);
     if (topLevel) {
-        if (!settings_.shadowImage.isEmpty() && CompositorRunning()) {
+        if (!settings_.shadowImage.isEmpty() && platform::Current().CompositorRunning()) {
             shadowMargins_ = settings_.shadowCorner.ToMargins();
             setAttribute(Qt::WA_TranslucentBackground);
         }

@@ -254,6 +254,7 @@ class Desk {
     QProcessEnvironment Environment(bool forProgram) const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("WAYLAND_DISPLAY");
+        env.remove("XDG_SESSION_TYPE");  // an X11 desk, even when the tests run in Wayland's
         env.remove("XAUTHORITY");
         env.insert("DISPLAY", QString::fromLatin1(Display()));
         env.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + root_.filePath("no-bus"));

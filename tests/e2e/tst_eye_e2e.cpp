@@ -4,6 +4,7 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QPainter>
 #include <cmath>
 
 #include "tests/e2e/desk.h"
@@ -33,27 +34,34 @@ QStringList MoveTo(const QPoint& p) {
     return {"mousemove", QString::number(p.x()), QString::number(p.y())};
 }
 
-// Another client loading the identity ramp on every CRTC, as a display reset leaves it.
-void LoadIdentity(::Display* display) {
+// Another client loading a ramp on every CRTC: the identity, as a display reset leaves it, or a
+// calibration of another program.
+void LoadRamp(::Display* display, const GammaRamp& ramp) {
     XRRScreenResources* resources =
         XRRGetScreenResourcesCurrent(display, XDefaultRootWindow(display));
     for (int i = 0; resources != nullptr && i < resources->ncrtc; ++i) {
         const int size = XRRGetCrtcGammaSize(display, resources->crtcs[i]);
         if (size < 2) continue;
         XRRCrtcGamma* gamma = XRRAllocGamma(size);
-        const GammaRamp identity = IdentityGammaRamp();
         const auto fill = [size](unsigned short* out, const GammaChannel& channel) {
             const std::vector<std::uint16_t> values = ResampleChannel(channel, size);
             std::copy(values.begin(), values.end(), out);
         };
-        fill(gamma->red, identity.red);
-        fill(gamma->green, identity.green);
-        fill(gamma->blue, identity.blue);
+        fill(gamma->red, ramp.red);
+        fill(gamma->green, ramp.green);
+        fill(gamma->blue, ramp.blue);
         XRRSetCrtcGamma(display, resources->crtcs[i], gamma);
         XRRFreeGamma(gamma);
     }
     if (resources != nullptr) XRRFreeScreenResources(resources);
     XSync(display, False);
+}
+
+// What a calibration could load: red lower than ours ever is.
+GammaRamp Calibration() {
+    GammaRamp ramp = IdentityGammaRamp();
+    ramp.red = BuildGammaRamp(50).blue;
+    return ramp;
 }
 
 // The page once it has painted and holds still, the pointer away from it.
@@ -84,6 +92,8 @@ class TestEyeE2e : public QObject {
     void switchModesDragRestart();
     void filterComesBack_data();
     void filterComesBack();
+    void othersRampsKept();
+    void waylandSession();
 };
 
 void TestEyeE2e::initTestCase() {
@@ -129,7 +139,7 @@ void TestEyeE2e::switchModesDragRestart() {
     // A restart loads what was stored and shows it the same way.
     ::kill(static_cast<pid_t>(desk.Program().processId()), SIGTERM);
     QVERIFY(desk.Program().waitForFinished(kWaitMs));
-    QVERIFY(desk.Carries(IdentityGammaRamp()));  // the filter leaves with the program
+    QVERIFY(desk.Gammas() == desk.InitialGammas());  // the filter leaves with the program
     QProcess& again = desk.StartProgram();
     QVERIFY(WaitFor([&] { return desk.MainWindow(); }));
     QTRY_VERIFY_WITH_TIMEOUT(desk.Carries(BuildGammaRamp(55)), kWaitMs);
@@ -139,7 +149,7 @@ void TestEyeE2e::switchModesDragRestart() {
     QVERIFY2(StillPage(desk, frame) == before, "the page shows other than before the restart");
 
     desk.Click(at + kSwitch);
-    QTRY_VERIFY_WITH_TIMEOUT(desk.Carries(IdentityGammaRamp()), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(desk.Gammas() == desk.InitialGammas(), kWaitMs);
     const std::optional<StoredFilter> stored = desk.Filter();
     QVERIFY(stored && !stored->on && stored->percent == 0);
     QCOMPARE(again.state(), QProcess::Running);
@@ -168,7 +178,7 @@ void TestEyeE2e::filterComesBack() {
     if (resume) desk.SetProgramVariable("DBUS_SYSTEM_BUS_ADDRESS", bus.Address());
     QVERIFY2(desk.Open(false, StoredFilter{on, 30}), desk.Failure());
     if (on) QTRY_VERIFY_WITH_TIMEOUT(desk.Carries(BuildGammaRamp(30)), kWaitMs);
-    LoadIdentity(desk.X());
+    LoadRamp(desk.X(), IdentityGammaRamp());
     QVERIFY(desk.Carries(IdentityGammaRamp()));
 
     QElapsedTimer since;
@@ -204,6 +214,58 @@ void TestEyeE2e::filterComesBack() {
     }
     QCOMPARE(desk.Program().state(), QProcess::Running);
     QDBusConnection::disconnectFromBus(QTest::currentDataTag());
+}
+
+// A calibration another program loaded is there while the filter is off and after the program
+// has gone, also when the filter replaced it for a while.
+void TestEyeE2e::othersRampsKept() {
+    Desk desk;
+    QVERIFY2(desk.StartServer(), desk.Failure());
+    LoadRamp(desk.X(), Calibration());
+    for (const bool on : {false, true}) {
+        QVERIFY(desk.Filter(StoredFilter{on, 30}));
+        QProcess& run = desk.StartProgram();
+        QVERIFY(WaitFor([&] { return desk.MainWindow(); }));
+        QTRY_VERIFY_WITH_TIMEOUT(desk.Carries(on ? BuildGammaRamp(30) : Calibration()), kWaitMs);
+        ::kill(static_cast<pid_t>(run.processId()), SIGTERM);
+        QVERIFY(run.waitForFinished(kWaitMs) && run.exitCode() == 0);
+        QVERIFY(desk.Carries(Calibration()));
+    }
+}
+
+// X11 clients of a Wayland session: no ramp reaches the screen there, so none is loaded, and the
+// page's tip differs from an X11 session's (its text is read in the page's own test); the switch
+// and the modes still keep the setting.
+void TestEyeE2e::waylandSession() {
+    Desk desk;
+    desk.SetProgramVariable("XDG_SESSION_TYPE", "wayland");
+    QVERIFY2(desk.Open(false, StoredFilter{true, 30}), desk.Failure());
+    const QRect frame = desk.Main().rect;
+    const auto page = [&] {
+        desk.Click(frame.topLeft() + kEyeTile);
+        [&] { QTRY_VERIFY_WITH_TIMEOUT(PageShown(desk, frame), kWaitMs); }();
+        return StillPage(desk, frame);
+    };
+    page();
+    desk.Click(frame.topLeft() + kModes[0]);
+    QTRY_COMPARE_WITH_TIMEOUT(desk.Filter()->percent, 15, kWaitMs);
+    QVERIFY(desk.Gammas() == desk.InitialGammas());  // on at 30, then 15: still none loaded
+    desk.Click(frame.topLeft() + kSwitch);
+    QTRY_VERIFY_WITH_TIMEOUT(!desk.Filter()->on, kWaitMs);
+    QImage wayland = StillPage(desk, frame);
+    ::kill(static_cast<pid_t>(desk.Program().processId()), SIGTERM);
+    QVERIFY(desk.Program().waitForFinished(kWaitMs));
+    QVERIFY(desk.Gammas() == desk.InitialGammas());
+
+    desk.SetProgramVariable("XDG_SESSION_TYPE", QString());
+    desk.StartProgram();
+    QVERIFY(WaitFor([&] { return desk.MainWindow(); }));
+    QImage x11 = page();
+    const QRect tip(37, 352, 270, 14);
+    QVERIFY(wayland.copy(tip) != x11.copy(tip));
+    QPainter(&wayland).fillRect(tip, Qt::black);
+    QPainter(&x11).fillRect(tip, Qt::black);
+    QVERIFY(wayland == x11);
 }
 
 QTEST_GUILESS_MAIN(TestEyeE2e)

@@ -7,9 +7,9 @@
 
 #include "data/settings_store.h"
 #include "eye/eye_protect_page.h"
-#include "eye/gamma_backend.h"
 #include "eye/gamma_filter.h"
 #include "eye/gamma_ramp.h"
+#include "platform/gamma.h"
 #include "ui/circle_slider.h"
 #include "ui/controls.h"
 
@@ -22,6 +22,7 @@ struct FakeBackend final : GammaBackend {
         int stored;
     };
     const char* Name() const override { return "fake"; }
+    bool ReachesScreen() const override { return reaches; }
     bool Apply(const GammaRamp& ramp) override {
         int percent = -1;
         for (int p = 0; p <= 100 && percent < 0; ++p)
@@ -35,6 +36,7 @@ struct FakeBackend final : GammaBackend {
         return out;
     }
     std::vector<Seen> seen;
+    bool reaches = true;
 };
 
 const char* const kOptions[] = {"opt_inter", "opt_office", "opt_game", "opt_movie"};
@@ -123,6 +125,7 @@ class TestEyePage : public QObject {
     void dragFollowsAtMostOncePerFrame();
     void refreshedWhenShownAgain();
     void closeIsNotForPages();
+    void saysWhereNoFilterWorks();
 
   private:
     // Stores the filter, then builds and shows the page (on `preview` ms a frame).
@@ -140,6 +143,7 @@ void TestEyePage::init() {
     QVERIFY(SettingsStore::OpenSettings());
     fake_ = std::make_unique<FakeBackend>();
     SetGammaBackendForTests(fake_.get());
+    ForgetFoundRampsForTests();
 }
 
 void TestEyePage::cleanup() {
@@ -157,7 +161,7 @@ void TestEyePage::Open(bool on, int percent, int preview) {
     page_->show();
     QVERIFY(QTest::qWaitForWindowExposed(page_.get()));
     QTRY_COMPARE(Ctl(*page_, "label_percent")->Text(),
-                 QString("%1%").arg(std::clamp(percent, 0, 100)));
+                 QString("%1%").arg(on ? std::clamp(percent, 0, 100) : 0));
     fake_->seen.clear();
 }
 
@@ -186,10 +190,16 @@ void TestEyePage::actions_data() {
         << "switch on, options on, opt_inter, 15%, gauge 15, adjustable, "
            "根据晨夜光感不同，智能调节防蓝光强度"
         << "on 15" << QList<int>{15};
+    // Off puts back what the screen had before this run's loads: here there were none.
     QTest::newRow("switching off: 0 stored and shown")
         << true << 30 << std::vector<Step>{Click("check_blue_avoid")}
         << "switch off, options off, no mode, 0%, gauge 0, fixed, advice"
-        << "off 0" << QList<int>{0};
+        << "off 0" << QList<int>{};
+    // A file that says off with a strength: the screen has no filter, so none is shown.
+    QTest::newRow("stored off at 30")
+        << false << 30 << std::vector<Step>{}
+        << "switch off, options off, no mode, 0%, gauge 0, fixed, advice"
+        << "off 30" << QList<int>{};
     QTest::newRow("off, on, a mode")
         << false << 0
         << std::vector<Step>{Click("check_blue_avoid"), Click("check_blue_avoid"),
@@ -248,7 +258,7 @@ void TestEyePage::actions_data() {
         << true << 15
         << std::vector<Step>{Click("check_blue_avoid"), Key(Qt::Key_End), Wheel(120), Drag({0, 40})}
         << "switch off, options off, no mode, 0%, gauge 0, fixed, advice"
-        << "off 0" << QList<int>{0};
+        << "off 0" << QList<int>{};
     QTest::newRow("switched on again: it moves")
         << false << 0 << std::vector<Step>{Click("check_blue_avoid"), Wheel(-120)}
         << "switch on, options on, opt_game, 10%, gauge 10, adjustable, "
@@ -345,6 +355,20 @@ void TestEyePage::closeIsNotForPages() {
     QCoreApplication::processEvents();
     QVERIFY(!page_->IsClosed());
     QVERIFY(page_->isVisible());
+}
+
+// Where no ramp reaches the screen the tip says so whatever the mode; the switch keeps working.
+void TestEyePage::saysWhereNoFilterWorks() {
+    fake_->reaches = false;
+    Open(false, 0);
+    const QString line = "当前桌面暂不支持防蓝光滤镜";
+    QCOMPARE(Describe(*page_), "switch off, options off, no mode, 0%, gauge 0, fixed, " + line);
+    QTest::mouseClick(Ctl(*page_, "check_blue_avoid"), Qt::LeftButton);
+    QTest::mouseClick(Ctl(*page_, "opt_movie"), Qt::LeftButton);
+    QCOMPARE(Describe(*page_),
+             "switch on, options on, opt_movie, 30%, gauge 30, adjustable, " + line);
+    QVERIFY(SettingsStore::GetEyeProtectOn());
+    QCOMPARE(SettingsStore::GetPercent(), 30);
 }
 
 QTEST_MAIN(TestEyePage)

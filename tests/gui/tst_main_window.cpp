@@ -3,10 +3,10 @@
 #include <functional>
 #include <memory>
 
-#include "app/autostart.h"
 #include "app/confirm_exit.h"
 #include "app/main_window.h"
 #include "app/tray_icon.h"
+#include "platform/autostart.h"
 #include "reminders/reminder_scheduler.h"
 #include "tests/gui/skin_fixture.h"
 #include "ui/control.h"

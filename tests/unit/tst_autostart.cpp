@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/autostart.h"
+#include "platform/autostart.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include "data/settings_store.h"
 #include "eye/filter_keeper.h"
-#include "eye/gamma_backend.h"
 #include "eye/gamma_ramp.h"
+#include "platform/gamma.h"
 #include "tests/support/private_bus.h"
 
 namespace {

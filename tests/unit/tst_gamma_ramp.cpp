@@ -3,6 +3,8 @@
 
 #include "eye/gamma_ramp.h"
 
+Q_DECLARE_METATYPE(CrtcRamp)
+
 class TestGammaRamp : public QObject {
     Q_OBJECT
 
@@ -11,7 +13,24 @@ class TestGammaRamp : public QObject {
     void blueFollowsStrength();
     void resample_data();
     void resample();
+    void recognisesOurRamp_data();
+    void recognisesOurRamp();
 };
+
+namespace {
+
+CrtcRamp Ours(int percent, int size) {
+    const GammaRamp ramp = BuildGammaRamp(percent);
+    return {1, ResampleChannel(ramp.red, size), ResampleChannel(ramp.green, size),
+            ResampleChannel(ramp.blue, size)};
+}
+
+CrtcRamp Changed(CrtcRamp ramp, std::vector<std::uint16_t> CrtcRamp::*channel, int entry, int by) {
+    (ramp.*channel)[static_cast<std::size_t>(entry)] += static_cast<std::uint16_t>(by);
+    return ramp;
+}
+
+}  // namespace
 
 void TestGammaRamp::blueFollowsStrength_data() {
     QTest::addColumn<int>("percent");
@@ -87,6 +106,25 @@ void TestGammaRamp::resample() {
     QCOMPARE(out.back(), blue.back());
     for (std::size_t j = 1; j < out.size(); ++j) QVERIFY(out[j] >= out[j - 1]);
     if (size == kGammaRampSize) QVERIFY(std::equal(out.begin(), out.end(), blue.begin()));
+}
+
+void TestGammaRamp::recognisesOurRamp_data() {
+    QTest::addColumn<CrtcRamp>("ramp");
+    QTest::addColumn<int>("strength");  // -1: not ours
+    QTest::newRow("identity is 0") << Ours(0, 256) << 0;
+    QTest::newRow("1, CRTC of 1024") << Ours(1, 1024) << 1;
+    QTest::newRow("99, CRTC of 2") << Ours(99, 2) << 99;
+    QTest::newRow("100") << Ours(100, 256) << 100;
+    QTest::newRow("30, one blue step off") << Changed(Ours(30, 256), &CrtcRamp::blue, 200, 1) << -1;
+    QTest::newRow("30, red off at the top")
+        << Changed(Ours(30, 256), &CrtcRamp::red, 255, -1) << -1;
+    QTest::newRow("nothing read") << CrtcRamp{} << -1;
+}
+
+void TestGammaRamp::recognisesOurRamp() {
+    QFETCH(CrtcRamp, ramp);
+    QFETCH(int, strength);
+    QCOMPARE(FilterStrengthOf(ramp), strength);
 }
 
 QTEST_APPLESS_MAIN(TestGammaRamp)

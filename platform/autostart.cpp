@@ -1,4 +1,4 @@
-#include "app/autostart.h"
+#include "platform/autostart.h"
 
 #include <QByteArray>
 #include <QDir>

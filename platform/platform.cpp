@@ -1,0 +1,83 @@
+#include "platform/platform.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "platform/gamma.h"
+#include "platform/log.h"
+#include "platform/x11/services_x11.h"
+
+namespace platform {
+
+namespace {
+
+// Nowhere to load a ramp: every call does nothing, quietly, and claims nothing.
+class NullGamma final : public GammaBackend {
+  public:
+    const char* Name() const override { return "none"; }
+    bool ReachesScreen() const override { return false; }
+    bool Apply(const GammaRamp&) override { return false; }
+};
+
+class NullServices final : public Services {
+  public:
+    Kind Which() const override { return Kind::Null; }
+    GammaBackend& Gamma() override { return gamma_; }
+    bool CompositorRunning() override {
+        // A Wayland compositor is one; the offscreen and minimal platforms have none.
+        return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    }
+    void KeepOutOfTaskbar(WId) override {}
+    QRect WorkArea(const QScreen* screen) override {
+        return screen ? screen->availableGeometry() : QRect();
+    }
+    std::unique_ptr<Watch> WatchTraySelection(std::function<void()>) override { return nullptr; }
+
+  private:
+    NullGamma gamma_;
+};
+
+NullGamma g_nullGamma;
+std::unique_ptr<Services> g_chosen;
+
+}  // namespace
+
+Kind ChooseKind(const QString& platformName, const QString& sessionType) {
+    if (platformName != QLatin1String("xcb")) return Kind::Null;
+    return sessionType.compare(QLatin1String("wayland"), Qt::CaseInsensitive) == 0 ? Kind::XWayland
+                                                                                   : Kind::X11;
+}
+
+Services& Current() {
+    if (g_chosen) return *g_chosen;
+    static NullServices beforeTheApplication;
+    if (qGuiApp == nullptr) return beforeTheApplication;
+    const Kind kind =
+        ChooseKind(QGuiApplication::platformName(), qEnvironmentVariable("XDG_SESSION_TYPE"));
+    if (kind == Kind::Null)
+        g_chosen = std::make_unique<NullServices>();
+    else
+        g_chosen = std::make_unique<x11::Services>(kind, g_nullGamma);
+    if (kind == Kind::XWayland)
+        qCInfo(lcPlatform) << "a Wayland session: gamma ramps of X11 clients do not reach the "
+                              "screen, the blue-light filter is not loaded";
+    // Its notifiers belong to the application's event loop: they go with it.
+    qAddPostRoutine([] { g_chosen.reset(); });
+    return *g_chosen;
+}
+
+}  // namespace platform
+
+namespace x11 {
+
+Services::Services(platform::Kind kind, GammaBackend& nullGamma)
+    : kind_(kind), gamma_(connection_), nullGamma_(nullGamma) {}
+
+Services::~Services() = default;
+
+GammaBackend& Services::Gamma() {
+    return kind_ == platform::Kind::XWayland ? nullGamma_ : gamma_;
+}
+
+}  // namespace x11

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/platform.h"
+#include "platform/x11/connection.h"
+#include "platform/x11/gamma_x11.h"
+
+namespace x11 {
+
+// The X11 services on one shared connection. Under XWayland the gamma one is `nullGamma`:
+// ramps loaded there never reach the screen.
+class Services final : public platform::Services {
+  public:
+    Services(platform::Kind kind, GammaBackend& nullGamma);
+    ~Services() override;
+
+    platform::Kind Which() const override { return kind_; }
+    GammaBackend& Gamma() override;
+    bool CompositorRunning() override;
+    void KeepOutOfTaskbar(WId window) override;
+    QRect WorkArea(const QScreen* screen) override;
+    std::unique_ptr<platform::Watch> WatchTraySelection(std::function<void()> changed) override;
+
+  private:
+    platform::Kind kind_;
+    Connection connection_;
+    X11GammaBackend gamma_;
+    GammaBackend& nullGamma_;
+};
+
+}  // namespace x11

@@ -1,0 +1,70 @@
+#include <QTest>
+
+#include "platform/platform.h"
+#include "platform/x11/work_area.h"
+
+using Strut = std::vector<unsigned long>;
+
+Q_DECLARE_METATYPE(platform::Kind)
+Q_DECLARE_METATYPE(Strut)
+
+class TestPlatform : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void choice_data();
+    void choice();
+    void struts_data();
+    void struts();
+};
+
+void TestPlatform::choice_data() {
+    QTest::addColumn<QString>("platformName");
+    QTest::addColumn<QString>("sessionType");
+    QTest::addColumn<platform::Kind>("kind");
+    using platform::Kind;
+    const QString xcb("xcb");
+    QTest::newRow("X11 session") << xcb << QString("x11") << Kind::X11;
+    // Started from a console or a script: an X server all the same.
+    QTest::newRow("no session type") << xcb << QString() << Kind::X11;
+    // XWayland: windows work, ramps do not reach the screen.
+    QTest::newRow("Wayland session") << xcb << QString("wayland") << Kind::XWayland;
+    QTest::newRow("in capitals") << xcb << QString("Wayland") << Kind::XWayland;
+    QTest::newRow("native Wayland") << QString("wayland") << QString("wayland") << Kind::Null;
+    QTest::newRow("offscreen") << QString("offscreen") << QString("x11") << Kind::Null;
+}
+
+void TestPlatform::choice() {
+    QFETCH(QString, platformName);
+    QFETCH(QString, sessionType);
+    QTEST(platform::ChooseKind(platformName, sessionType), "kind");
+}
+
+// Two monitors of 1920 x 1080 side by side; a strut is reserved along the root window's edges.
+void TestPlatform::struts_data() {
+    QTest::addColumn<QRect>("monitor");
+    QTest::addColumn<Strut>("strut");
+    QTest::addColumn<QRect>("area");
+    const QRect left(0, 0, 1920, 1080), right(1920, 0, 1920, 1080);
+    // left, right, top, bottom, then the start and end of each along its edge
+    const Strut bottomLeft{0, 0, 0, 40, 0, 0, 0, 0, 0, 0, 0, 1919};
+    QTest::newRow("bottom panel, its monitor") << left << bottomLeft << QRect(0, 0, 1920, 1040);
+    QTest::newRow("bottom panel, the other monitor") << right << bottomLeft << right;
+    QTest::newRow("right panel") << right << Strut{0, 30, 0, 0, 0, 0, 0, 1079, 0, 0, 0, 0}
+                                 << QRect(1920, 0, 1890, 1080);
+    QTest::newRow("a whole edge, old style")
+        << left << Strut{64, 0, 0, 0} << QRect(64, 0, 1856, 1080);
+    QTest::newRow("top panel from one column further")
+        << left << Strut{0, 0, 24, 0, 0, 0, 0, 0, 1920, 3839, 0, 0} << left;
+    QTest::newRow("too few values") << left << Strut{40, 0} << left;
+}
+
+void TestPlatform::struts() {
+    QFETCH(QRect, monitor);
+    QFETCH(Strut, strut);
+    x11::SubtractStrut(monitor, strut, QSize(3840, 1080));
+    QTEST(monitor, "area");
+}
+
+QTEST_APPLESS_MAIN(TestPlatform)
+#include "tst_platform.moc"
