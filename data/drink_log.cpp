@@ -127,6 +127,7 @@ bool InsertDrinkAt(int millilitres, const QDateTime& when) {
     if (Session().IsOpen()) {
         pendingDrinks.push_back(drink);
         WarnFailure("a drink was not logged yet");
+        SettingsStore::RetryLater();
     }
     return false;
 }

@@ -1,5 +1,8 @@
 #include "data/settings_store.h"
 
+#include <QCoreApplication>
+#include <QTimer>
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -167,6 +170,35 @@ bool LoadStored();
 
 // Stores what the caller chose; the value in memory is what that reads as. A choice that reads
 // as the value in hand writes nothing, so a page echoing a value back leaves the stored text.
+// Another program holding the file (a second instance, a backup, a database browser) is waited
+// for no longer than a frame on the UI thread. What it refuses is kept and tried again on a
+// timer, each item once a try, the tries further apart while the lock stays; the way out waits
+// once, for at most a second.
+constexpr int kWriteWaitMs = 15;
+constexpr int kExitWaitMs = 1000;
+constexpr int kFirstRetryMs = 250;
+constexpr int kLastRetryMs = 8000;
+
+bool AnythingPending() {
+    return DrinkLog::UnwrittenDrinks() > 0 ||
+           std::any_of(pendingSettings.begin(), pendingSettings.end(),
+                       [](const std::optional<int>& v) { return v.has_value(); }) ||
+           (Session().IsOpen() && !loaded);
+}
+
+QTimer* retryTimer = nullptr;
+
+void Retry() {
+    CatchUp();
+    if (!retryTimer) return;
+    if (!AnythingPending() || !Session().IsOpen()) {
+        retryTimer->setInterval(kFirstRetryMs);
+        return;
+    }
+    retryTimer->setInterval(std::min(kLastRetryMs, retryTimer->interval() * 2));
+    retryTimer->start();
+}
+
 void Store(Setting setting, int value) {
     CatchUp();
     const KeyInfo& info = kKeys[setting];
@@ -178,6 +210,7 @@ void Store(Setting setting, int value) {
         if (!WriteIntSetting(info.key, value)) {
             pendingSettings[setting] = value;
             WarnFailure(info.key);
+            RetryLater();
         }
     }
     emit SettingsNotifier::Instance().changed(info.announced);
@@ -263,15 +296,39 @@ bool OpenSettingsWithKey(const std::string& key) {
     ResetToDefaults();
     // Not checked: when the folder cannot be made, the open below fails and says so.
     DataFolder::CreateFolderChain(DataFolder::GetDataFolder());
+    Session().SetBusyTimeout(kWriteWaitMs);
     bool ok = Session().Open(DatabasePath().toStdString(), key) == 0;
     if (!ok) WarnFailure("the settings cannot be opened");
     ok = ok && LoadStored();
+    if (Session().IsOpen() && !loaded) RetryLater();  // held now: read once the lock passes
     emit SettingsNotifier::Instance().reloaded();
     return ok;
 }
 
+void RetryLater() {
+    // Without an event loop (a tool) the next write or the close tries again.
+    if (!retryTimer && QCoreApplication::instance()) {
+        retryTimer = new QTimer(QCoreApplication::instance());
+        retryTimer->setSingleShot(true);
+        retryTimer->setInterval(kFirstRetryMs);
+        QObject::connect(retryTimer, &QTimer::timeout, &Retry);
+        QObject::connect(retryTimer, &QObject::destroyed, [] { retryTimer = nullptr; });
+    }
+    if (retryTimer && !retryTimer->isActive()) retryTimer->start();
+}
+
 void CloseSettings() {
-    CatchUp();
+    if (retryTimer) retryTimer->stop();
+    if (Session().IsOpen() && AnythingPending()) {
+        // One wait, of at most a second, for the write lock; then everything kept goes in one
+        // transaction, or nothing waits any longer.
+        Session().SetBusyTimeout(kExitWaitMs);
+        const bool locked = Session().ExecStatement("BEGIN IMMEDIATE") == SQLITE_DONE;
+        Session().SetBusyTimeout(locked ? kExitWaitMs : 0);
+        CatchUp();
+        if (locked && Session().ExecStatement("COMMIT") != SQLITE_DONE)
+            Session().ExecStatement("ROLLBACK");
+    }
     const auto unsaved = std::count_if(pendingSettings.begin(), pendingSettings.end(),
                                        [](const std::optional<int>& v) { return v.has_value(); });
     const std::size_t drinks = DrinkLog::UnwrittenDrinks();

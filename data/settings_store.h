@@ -27,6 +27,10 @@ void CloseSettings();
 QString DatabasePath();
 DatabaseSession& Session();
 
+// Tries the writes another program's lock refused again a little later (on a timer that backs off
+// while the lock stays), so nothing waits for the lock on the UI thread.
+void RetryLater();
+
 // Generic key access over the `DataSet` table.
 bool ReadIntSetting(const char* key, int& out);
 bool WriteIntSetting(const char* key, int value);
