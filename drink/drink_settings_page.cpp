@@ -1,11 +1,10 @@
 #include "drink/drink_settings_page.h"
 
-#include <QLineEdit>
-
 #include "data/settings_store.h"
 #include "drink/log.h"
 #include "reminders/interval.h"
 #include "reminders/reminder_scheduler.h"
+#include "reminders/setting_view.h"
 #include "ui/controls.h"
 
 void CDrinkWaterDlg::OnInit() {
@@ -19,6 +18,18 @@ void CDrinkWaterDlg::OnInit() {
     c_.nextTime = Find("label_remind_time_drk");
     if (!c_.remind || !c_.targetDay || !c_.targetOnce || !c_.hour || !c_.minute || !c_.nextTime)
         qCWarning(lcDrink) << LayoutFile() << "lacks controls the drink settings need";
+    views_ = {
+        {SettingsKey::RemindOnTimeDrk, c_.remind,
+         [] { return int(SettingsStore::GetRemindOnTimeDrk()); }},
+        {SettingsKey::DrinkSound, c_.drinkSound,
+         [] { return int(SettingsStore::GetDrinkSound()); }},
+        {SettingsKey::RemindSoundDrk, c_.remindSound,
+         [] { return int(SettingsStore::GetRemindSoundDrk()); }},
+        {SettingsKey::DrinkTargetDay, c_.targetDay, &SettingsStore::GetDrinkTargetDay},
+        {SettingsKey::DrinkTargetOnce, c_.targetOnce, &SettingsStore::GetDrinkTargetOnce},
+        {SettingsKey::RemindHourDrk, c_.hour, &SettingsStore::GetRemindHourDrk},
+        {SettingsKey::RemindMinuteDrk, c_.minute, &SettingsStore::GetRemindMinuteDrk},
+    };
     ui::OnUserToggle(c_.remind, this, [this](bool on) {
         SettingsStore::SetRemindOnTimeDrk(on);
         if (on) SaveInterval();
@@ -50,47 +61,13 @@ void CDrinkWaterDlg::OnVisibilityChanged(bool visible) {
 
 void CDrinkWaterDlg::ShowSetting(SettingsKey key) {
     if (!initialized_) return;
-    const auto showNumber = [](ui::Edit* edit, int value) {
-        if (edit && !edit->LineEdit()->hasFocus()) ui::SetControlInt(edit, value);
-    };
-    switch (key) {
-        case SettingsKey::RemindOnTimeDrk:
-            if (c_.remind) c_.remind->SetCheck(SettingsStore::GetRemindOnTimeDrk());
-            RefreshNextReminder();
-            break;
-        case SettingsKey::DrinkSound:
-            if (c_.drinkSound) c_.drinkSound->SetCheck(SettingsStore::GetDrinkSound());
-            break;
-        case SettingsKey::RemindSoundDrk:
-            if (c_.remindSound) c_.remindSound->SetCheck(SettingsStore::GetRemindSoundDrk());
-            break;
-        case SettingsKey::DrinkTargetDay:
-            showNumber(c_.targetDay, SettingsStore::GetDrinkTargetDay());
-            break;
-        case SettingsKey::DrinkTargetOnce:
-            showNumber(c_.targetOnce, SettingsStore::GetDrinkTargetOnce());
-            break;
-        case SettingsKey::RemindHourDrk:
-            if (c_.hour) c_.hour->SelectItemByValue(SettingsStore::GetRemindHourDrk());
-            break;
-        case SettingsKey::RemindMinuteDrk:
-            if (c_.minute) c_.minute->SelectItemByValue(SettingsStore::GetRemindMinuteDrk());
-            break;
-        default:
-            break;
-    }
+    Reminders::ShowSettings(views_, key);
+    if (key == SettingsKey::RemindOnTimeDrk) RefreshNextReminder();
 }
 
 void CDrinkWaterDlg::LoadControls(bool forced) {
     if (!forced && !initialized_) return;
-    if (c_.remind) c_.remind->SetCheck(SettingsStore::GetRemindOnTimeDrk());
-    if (c_.drinkSound) c_.drinkSound->SetCheck(SettingsStore::GetDrinkSound());
-    if (c_.remindSound) c_.remindSound->SetCheck(SettingsStore::GetRemindSoundDrk());
-    ui::SetControlInt(c_.targetDay, SettingsStore::GetDrinkTargetDay());
-    ui::SetControlInt(c_.targetOnce, SettingsStore::GetDrinkTargetOnce());
-    // A stored value no item shows (7 minutes) leaves the combo as it was.
-    if (c_.hour) c_.hour->SelectItemByValue(SettingsStore::GetRemindHourDrk());
-    if (c_.minute) c_.minute->SelectItemByValue(SettingsStore::GetRemindMinuteDrk());
+    Reminders::ShowSettings(views_);
 }
 
 void CDrinkWaterDlg::SaveInterval() {

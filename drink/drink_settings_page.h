@@ -1,6 +1,8 @@
 #pragma once
 
-#include "data/settings_notifier.h"
+#include <vector>
+
+#include "reminders/setting_view.h"
 #include "ui/window_base.h"
 
 class ReminderScheduler;
@@ -40,6 +42,7 @@ class CDrinkWaterDlg : public ui::WindowBase {
     void ShowSetting(SettingsKey key);
 
     const ReminderScheduler& scheduler_;
+    std::vector<Reminders::SettingView> views_;
     bool initialized_ = false;
     struct {
         ui::CheckBox* remind = nullptr;

@@ -4,6 +4,7 @@
 #include "relax/log.h"
 #include "reminders/interval.h"
 #include "reminders/reminder_scheduler.h"
+#include "reminders/setting_view.h"
 #include "ui/controls.h"
 
 void CHaveRelaxDlg::OnInit() {
@@ -19,6 +20,17 @@ void CHaveRelaxDlg::OnInit() {
     if (!c_.remind || !c_.fullScreen || !c_.countdown || !c_.relaxMinute || !c_.hour ||
         !c_.minute || !c_.nextTime)
         qCWarning(lcRelax) << LayoutFile() << "lacks controls the relax settings need";
+    views_ = {
+        {SettingsKey::RemindOnTime, c_.remind,
+         [] { return int(SettingsStore::GetRemindOnTime()); }},
+        {SettingsKey::RemindFullScreen, c_.fullScreen,
+         [] { return int(SettingsStore::GetRemindFullScreen()); }},
+        {SettingsKey::RemindSound, c_.sound, [] { return int(SettingsStore::GetRemindSound()); }},
+        {SettingsKey::CountDownSecond, c_.countdown, &SettingsStore::GetCountDownSecond},
+        {SettingsKey::RelaxMinute, c_.relaxMinute, &SettingsStore::GetRelaxMinute},
+        {SettingsKey::RemindHour, c_.hour, &SettingsStore::GetRemindHour},
+        {SettingsKey::RemindMinute, c_.minute, &SettingsStore::GetRemindMinute},
+    };
     ui::OnUserToggle(c_.remind, this, [this](bool on) {
         SettingsStore::SetRemindOnTime(on);
         if (on) SaveInterval();
@@ -62,32 +74,10 @@ void CHaveRelaxDlg::OnVisibilityChanged(bool visible) {
 
 void CHaveRelaxDlg::ShowSetting(SettingsKey key) {
     if (!initialized_) return;
-    switch (key) {
-        case SettingsKey::RemindOnTime:
-            if (c_.remind) c_.remind->SetCheck(SettingsStore::GetRemindOnTime());
-            ShowFullScreenSwitch(SettingsStore::GetRemindOnTime());
-            RefreshNextReminder();
-            break;
-        case SettingsKey::RemindFullScreen:
-            if (c_.fullScreen) c_.fullScreen->SetCheck(SettingsStore::GetRemindFullScreen());
-            break;
-        case SettingsKey::RemindSound:
-            if (c_.sound) c_.sound->SetCheck(SettingsStore::GetRemindSound());
-            break;
-        case SettingsKey::CountDownSecond:
-            if (c_.countdown) c_.countdown->SelectItemByValue(SettingsStore::GetCountDownSecond());
-            break;
-        case SettingsKey::RelaxMinute:
-            if (c_.relaxMinute) c_.relaxMinute->SelectItemByValue(SettingsStore::GetRelaxMinute());
-            break;
-        case SettingsKey::RemindHour:
-            if (c_.hour) c_.hour->SelectItemByValue(SettingsStore::GetRemindHour());
-            break;
-        case SettingsKey::RemindMinute:
-            if (c_.minute) c_.minute->SelectItemByValue(SettingsStore::GetRemindMinute());
-            break;
-        default:
-            break;
+    Reminders::ShowSettings(views_, key);
+    if (key == SettingsKey::RemindOnTime) {
+        ShowFullScreenSwitch(SettingsStore::GetRemindOnTime());
+        RefreshNextReminder();
     }
 }
 
@@ -98,15 +88,9 @@ void CHaveRelaxDlg::ShowFullScreenSwitch(bool shown) {
 
 void CHaveRelaxDlg::LoadControls(bool forced) {
     if (!forced && !initialized_) return;
-    if (c_.remind) c_.remind->SetCheck(SettingsStore::GetRemindOnTime());
-    if (c_.fullScreen) c_.fullScreen->SetCheck(SettingsStore::GetRemindFullScreen());
-    if (c_.sound) c_.sound->SetCheck(SettingsStore::GetRemindSound());
+    // A stored value no item shows leaves the combo as it was, and stays stored.
+    Reminders::ShowSettings(views_);
     ShowFullScreenSwitch(SettingsStore::GetRemindOnTime());
-    // A stored value no item shows (7 seconds) leaves the combo as it was, and stays stored.
-    if (c_.countdown) c_.countdown->SelectItemByValue(SettingsStore::GetCountDownSecond());
-    if (c_.relaxMinute) c_.relaxMinute->SelectItemByValue(SettingsStore::GetRelaxMinute());
-    if (c_.hour) c_.hour->SelectItemByValue(SettingsStore::GetRemindHour());
-    if (c_.minute) c_.minute->SelectItemByValue(SettingsStore::GetRemindMinute());
 }
 
 void CHaveRelaxDlg::SaveInterval() {

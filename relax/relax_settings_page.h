@@ -1,6 +1,8 @@
 #pragma once
 
-#include "data/settings_notifier.h"
+#include <vector>
+
+#include "reminders/setting_view.h"
 #include "ui/window_base.h"
 
 class ReminderScheduler;
@@ -43,6 +45,7 @@ class CHaveRelaxDlg : public ui::WindowBase {
     void ShowSetting(SettingsKey key);
 
     ReminderScheduler& scheduler_;
+    std::vector<Reminders::SettingView> views_;
     QString layoutFile_ = QStringLiteral("haverelax.xml");
     bool initialized_ = false;
     struct {

@@ -1,8 +1,8 @@
 #include "reminders/reminder_window.h"
 
+#include "platform/platform.h"
 #include "ui/menu.h"
 #include "ui/window_base.h"
-#include "platform/platform.h"
 
 namespace Reminders {
 
