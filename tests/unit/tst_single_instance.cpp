@@ -15,7 +15,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <atomic>
 #include <csignal>
 #include <cstddef>
 #include <functional>
@@ -78,37 +77,31 @@ int AsAnotherUser(const std::function<int()>& body) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// A process of another user's holding `name` in the abstract namespace until it is killed; its pid,
-// or -1 when it could not bind.
-pid_t Squat(const QString& name) {
+// A process of another user's binding `names` in the abstract namespace and holding them until it
+// is killed; its pid.
+pid_t Squat(const QStringList& names) {
+    std::vector<std::pair<sockaddr_un, socklen_t>> addresses;  // made before the fork, as above
+    for (const QString& name : names) {
+        socklen_t length = 0;
+        addresses.emplace_back(AbstractAddress(name, &length), length);
+    }
     int ready[2];
     if (::pipe(ready) != 0) return -1;
-    socklen_t length = 0;
-    const sockaddr_un address = AbstractAddress(name, &length);  // before the fork, as above
     const pid_t squatter = ::fork();
     if (squatter == 0) {
         if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(99);
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        const bool bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0 &&
-                           ::listen(fd, 4) == 0;
-        (void)!::write(ready[1], bound ? "b" : "f", 1);
-        if (bound) ::pause();
-        ::_exit(0);
+        for (const auto& [address, length] : addresses)
+            if (::bind(::socket(AF_UNIX, SOCK_STREAM, 0),
+                       reinterpret_cast<const sockaddr*>(&address), length) != 0)
+                ::_exit(98);
+        (void)!::write(ready[1], "b", 1);
+        ::pause();
     }
-    char byte = 0;
-    const bool bound = ::read(ready[0], &byte, 1) == 1 && byte == 'b';
-    ::close(ready[0]);
     ::close(ready[1]);
-    if (!bound) ::waitpid(squatter, nullptr, 0);
+    char byte = 0;
+    const bool bound = ::read(ready[0], &byte, 1) == 1;  // or the child ended: no byte
+    ::close(ready[0]);
     return bound ? squatter : -1;
-}
-
-// Counts the warnings that say a connection was refused, while it lives.
-std::atomic<int> refusalLines{0};
-QtMessageHandler previousHandler = nullptr;
-void CountRefusals(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (message.startsWith("refused") && message.contains("user")) ++refusalLines;
-    if (previousHandler) previousHandler(type, context, message);
 }
 
 mode_t ModeOf(const QString& path) {
@@ -131,7 +124,6 @@ class TestSingleInstance : public QObject {
     void killedInstanceLeavesNothing();
     void releasedAtEnd();
     void otherUsersAreNotHeard();
-    void squattedNames_data();
     void squattedNames();
     void floodFromAnotherUser();
     void untrusted_data();
@@ -285,30 +277,22 @@ void TestSingleInstance::otherUsersAreNotHeard() {
     QCOMPARE(shown.count(), 0);
 }
 
-// What another user could guess or see bound, squatted: this user's start still runs.
-void TestSingleInstance::squattedNames_data() {
-    QTest::addColumn<bool>("seenRunning");  // the name an ended instance was seen listening on
-    QTest::newRow("the former fixed name") << false;
-    QTest::newRow("the name of an instance that ended") << true;
-}
-
+// What another user could guess, or saw bound by an instance that ended, squatted: this user's
+// start still runs, and a later start finds it.
 void TestSingleInstance::squattedNames() {
-    QFETCH(bool, seenRunning);
     if (::getuid() != 0) QSKIP("changing to another user needs root");
-    QString name = QStringLiteral("/vita-companion/MUTEX_VITA_COMPANION-%1-%2")
-                       .arg(::getuid())
-                       .arg(SingleInstance::DisplayKey({}, qEnvironmentVariable("DISPLAY")));
-    if (seenRunning) {
+    QStringList names = {QStringLiteral("/vita-companion/MUTEX_VITA_COMPANION-%1-%2")
+                             .arg(::getuid())
+                             .arg(SingleInstance::DisplayKey({}, qEnvironmentVariable("DISPLAY")))};
+    {
         SingleInstance ended = Make();
         QCOMPARE(ended.Claim(), SingleInstance::Role::First);
-        name = ended.ServerName();
+        names << ended.ServerName();
     }
-    const pid_t squatter = Squat(name);
+    const pid_t squatter = Squat(names);
     QVERIFY(squatter > 0);
     SingleInstance next = Make();
     QCOMPARE(next.Claim(), SingleInstance::Role::First);
-    QVERIFY(next.ServerName() != name);
-    // And a later start finds this one, not the squatter.
     auto second = std::async(std::launch::async, [this] { return Make().Claim(); });
     QCOMPARE(Await(second), SingleInstance::Role::Second);
     ::kill(squatter, SIGKILL);
@@ -319,13 +303,13 @@ void TestSingleInstance::floodFromAnotherUser() {
     if (::getuid() != 0) QSKIP("changing to another user needs root");
     SingleInstance first = Make();
     QCOMPARE(first.Claim(), SingleInstance::Role::First);
-    refusalLines = 0;
-    previousHandler = qInstallMessageHandler(CountRefusals);
     // Enough for a line each to show; the test's own event loop serves about a hundred a second.
-    constexpr int kConnections = 300;
+    constexpr int kConnections = 200;
     // Made before the fork: the child of a threaded process calls nothing that may allocate.
     socklen_t length = 0;
     const sockaddr_un address = AbstractAddress(first.ServerName(), &length);
+    QTest::ignoreMessage(QtWarningMsg, "refused a connection from user 65534");
+    QTest::failOnWarning(QRegularExpression("^refused"));  // any further line within the minute
     auto flood = std::async(std::launch::async, [address, length] {
         return AsAnotherUser([&address, length] {
             int made = 0;
@@ -334,14 +318,11 @@ void TestSingleInstance::floodFromAnotherUser() {
                 made += ::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0;
                 ::close(fd);
             }
-            return made == kConnections ? 0 : 1;
+            return made;
         });
     });
-    const int floodResult = Await(flood);
-    QTest::qWait(200);  // the last connections are served
-    qInstallMessageHandler(previousHandler);
-    QCOMPARE(floodResult, 0);
-    QVERIFY2(refusalLines >= 1 && refusalLines <= 2, qPrintable(QString::number(refusalLines)));
+    QCOMPARE(Await(flood), kConnections);
+    QTest::qWait(200);  // the last connections are served too
 }
 
 // A folder or lock file others could have read, changed or planted is not used.
@@ -442,12 +423,10 @@ void TestSingleInstance::sameInstanceWhateverTheEnvironment_data() {
     QTest::addColumn<QByteArray>("variable");
     QTest::addColumn<QByteArray>("value");
     QTest::newRow("screen number") << QByteArray("DISPLAY") << QByteArray(":0.0");
-    QTest::newRow("localhost") << QByteArray("DISPLAY") << QByteArray("localhost:0");
     QTest::newRow("runtime folder") << QByteArray("XDG_RUNTIME_DIR") << QByteArray("/elsewhere");
     QTest::newRow("no runtime folder") << QByteArray("XDG_RUNTIME_DIR") << QByteArray();
     QTest::newRow("temporary folder") << QByteArray("TMPDIR") << QByteArray("/var/tmp");
     QTest::newRow("home variable") << QByteArray("HOME") << QByteArray("/elsewhere");
-    QTest::newRow("state folder") << QByteArray("XDG_STATE_HOME") << QByteArray("/elsewhere");
 }
 
 void TestSingleInstance::sameInstanceWhateverTheEnvironment() {
@@ -470,8 +449,6 @@ void TestSingleInstance::sameInstanceWhateverTheEnvironment() {
     qputenv("DISPLAY", oldX11);
     QCOMPARE(otherKey, key);
     QCOMPARE(otherFolder, folder);
-    QVERIFY(key.endsWith("-:0"));
-    QVERIFY(QDir::isAbsolutePath(folder));
 }
 
 void TestSingleInstance::signalsReachTheUiThread() {
