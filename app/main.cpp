@@ -119,7 +119,7 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(ApplicationIcon());
     ui::InstallFontSubstitutions();
 
-    SingleInstance instance(SingleInstance::InstanceName());
+    SingleInstance instance(SingleInstance::PrivateFolder(), SingleInstance::InstanceKey());
     const SingleInstance::Role role = instance.Claim(options.command);
     if (role != SingleInstance::Role::First) {
         SettingsStore::CloseSettings();

@@ -27,16 +27,34 @@ const QPoint kEyeTile(60, 150), kDrinkTile(250, 150), kRelaxTile(100, 330);
 const QPoint kConfirmYes(29 + 43, 152 + 16);
 const QPoint kConfirmNo(127 + 43, 152 + 16);
 
-// Whether the instance socket of the user on `display` is bound: it lives in the kernel's
-// abstract namespace, listed in /proc/net/unix with a leading '@'.
-bool InstanceListening(const QByteArray& display) {
+// The abstract names bound on this machine that look like an instance's, by socket inode (listed
+// in /proc/net/unix with a leading '@').
+QMap<QByteArray, QByteArray> InstanceSockets() {
+    QMap<QByteArray, QByteArray> names;
     QFile table("/proc/net/unix");
-    if (!table.open(QIODevice::ReadOnly)) return false;
-    const QByteArray name =
-        "@/vita-companion/MUTEX_VITA_COMPANION-" + QByteArray::number(::getuid()) + "-" + display;
-    for (const QByteArray& line : table.readAll().split('\n'))
-        if (line.endsWith(" " + name)) return true;
-    return false;
+    if (!table.open(QIODevice::ReadOnly)) return names;
+    for (const QByteArray& line : table.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() == 8 && fields[7].startsWith("@/vita-companion/"))
+            names.insert(fields[6], fields[7]);
+    }
+    return names;
+}
+
+// The instance name the process `pid` listens on; empty when it holds none.
+QByteArray InstanceName(qint64 pid) {
+    const QMap<QByteArray, QByteArray> sockets = InstanceSockets();
+    const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QString& fd : fds.entryList(QDir::System)) {
+        // "socket:[inode]", which Qt reads as a path relative to the folder.
+        QByteArray target = QFile::encodeName(QFile::symLinkTarget(fds.filePath(fd)));
+        target = target.mid(target.lastIndexOf('/') + 1);
+        if (target.startsWith("socket:[") && target.endsWith(']')) {
+            const QByteArray inode = target.mid(8, target.size() - 9);
+            if (sockets.contains(inode)) return sockets.value(inode);
+        }
+    }
+    return {};
 }
 
 // Read with the program's key.
@@ -309,7 +327,8 @@ void TestShellE2e::filterAndWaysOut() {
         // identity ramp has to be left as it was.
         QVERIFY(desk.Gammas() == desk.InitialGammas());
     }
-    QVERIFY2(InstanceListening(desk.Display()), "no instance socket");
+    const QByteArray instanceName = InstanceName(program.processId());
+    QVERIFY2(!instanceName.isEmpty(), "no instance socket");
     if (signal != 0) {
         ::kill(static_cast<pid_t>(program.processId()), signal);
     } else {
@@ -355,7 +374,8 @@ void TestShellE2e::filterAndWaysOut() {
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
     QVERIFY(desk.Gammas() == desk.InitialGammas());  // the server's own ramp back, every way out
-    QVERIFY2(!InstanceListening(desk.Display()), "the instance socket outlived the program");
+    QVERIFY2(!InstanceSockets().values().contains(instanceName),
+             "the instance socket outlived the program");
     QCOMPARE(TableNames(desk.DatabasePath()), kTables);
     const std::optional<StoredFilter> stored = desk.Filter();
     QVERIFY(stored);

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHostInfo>
 #include <QLocalSocket>
 #include <QProcess>
@@ -76,6 +77,38 @@ int AsAnotherUser(const std::function<int()>& body) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// A process of another user's binding `names` in the abstract namespace and holding them until it
+// is killed; its pid.
+pid_t Squat(const QStringList& names) {
+    std::vector<std::pair<sockaddr_un, socklen_t>> addresses;  // made before the fork, as above
+    for (const QString& name : names) {
+        socklen_t length = 0;
+        addresses.emplace_back(AbstractAddress(name, &length), length);
+    }
+    int ready[2];
+    if (::pipe(ready) != 0) return -1;
+    const pid_t squatter = ::fork();
+    if (squatter == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(99);
+        for (const auto& [address, length] : addresses)
+            if (::bind(::socket(AF_UNIX, SOCK_STREAM, 0),
+                       reinterpret_cast<const sockaddr*>(&address), length) != 0)
+                ::_exit(98);
+        (void)!::write(ready[1], "b", 1);
+        ::pause();
+    }
+    ::close(ready[1]);
+    char byte = 0;
+    const bool bound = ::read(ready[0], &byte, 1) == 1;  // or the child ended: no byte
+    ::close(ready[0]);
+    return bound ? squatter : -1;
+}
+
+mode_t ModeOf(const QString& path) {
+    struct stat status {};
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 0;
+}
+
 }  // namespace
 
 class TestSingleInstance : public QObject {
@@ -83,53 +116,74 @@ class TestSingleInstance : public QObject {
 
   private slots:
     void init();
-    void firstListensOutsideTheFileSystem();
+    void privateLockAndFreshNames();
     void secondAsksFirstToShow();
     void requests_data();
     void requests();
     void silentClientIsDropped();
     void killedInstanceLeavesNothing();
     void releasedAtEnd();
-    void otherUsers();
+    void otherUsersAreNotHeard();
+    void squattedNames();
+    void floodFromAnotherUser();
+    void untrusted_data();
+    void untrusted();
     void askWithoutFirst();
     void displayKey_data();
     void displayKey();
-    void instanceName();
+    void sameInstanceWhateverTheEnvironment_data();
+    void sameInstanceWhateverTheEnvironment();
     void signalsReachTheUiThread();
     void defaultActionsComeBack();
 
   private:
-    QString name_;  // a fresh instance name per case
+    SingleInstance Make() const { return {folder_, key_}; }
+    // The lock file's path, for a key as short as the test's.
+    QString LockPath() const { return folder_ + "/instance-" + key_ + ".lock"; }
+    // A helper process holding the instance of this case's folder and key, until it is killed.
+    bool StartHolder(QProcess& holder) const {
+        holder.start(QCoreApplication::applicationFilePath(), {"claim", folder_, key_});
+        return holder.waitForReadyRead(10000) && holder.readLine() == "First\n";
+    }
+
+    std::unique_ptr<QTemporaryDir> temp_;
+    QString folder_;  // the private folder, fresh per case
+    QString key_;
 };
 
 void TestSingleInstance::init() {
-    name_ = QStringLiteral("/vita-test/%1-%2")
-                .arg(QCoreApplication::applicationPid())
-                .arg(QRandomGenerator::global()->generate());
+    temp_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(temp_->isValid());
+    folder_ = temp_->filePath("home/.local/state/vita-companion");
+    key_ = QStringLiteral("test-%1").arg(QRandomGenerator::global()->generate());
 }
 
-void TestSingleInstance::firstListensOutsideTheFileSystem() {
-    const QString runtime = QDir(qEnvironmentVariable("XDG_RUNTIME_DIR")).absolutePath();
-    SingleInstance first(name_);
-    QCOMPARE(first.Claim(), SingleInstance::Role::First);
-    QCOMPARE(Talk(name_, {"show\n"}),
-             QByteArray(SingleInstance::ReplyOf(SingleInstance::Command::Show)));
-    QVERIFY(!QFile::exists(name_));
-    // The program's name has no folder in front of it, whatever TMPDIR says.
-    QVERIFY(SingleInstance::InstanceName().startsWith("/vita-companion/MUTEX_VITA_COMPANION-"));
+void TestSingleInstance::privateLockAndFreshNames() {
+    QString before;
+    for (int run = 0; run < 2; ++run) {
+        SingleInstance first = Make();
+        QCOMPARE(first.Claim(), SingleInstance::Role::First);
+        QCOMPARE(ModeOf(folder_), mode_t(0700));
+        QCOMPARE(ModeOf(LockPath()), mode_t(0600));
+        QFile lock(LockPath());
+        QVERIFY(lock.open(QIODevice::ReadOnly));
+        QCOMPARE(lock.readAll(), first.ServerName().toLatin1() + '\n');
+        // A name seen while one instance runs tells nothing about the next one's.
+        QVERIFY(first.ServerName() != before);
+        before = first.ServerName();
+    }
 }
 
 void TestSingleInstance::secondAsksFirstToShow() {
-    SingleInstance first(name_);
+    SingleInstance first = Make();
     QSignalSpy requested(&first, &SingleInstance::Requested);
     QCOMPARE(first.Claim(), SingleInstance::Role::First);
 
     // The second start blocks on its request; the first answers from its event loop.
-    const QString name = name_;
     for (const SingleInstance::Command command :
          {SingleInstance::Command::Show, SingleInstance::Command::DrinkNow}) {
-        auto second = std::async(std::launch::async,
-                                 [name, command] { return SingleInstance(name).Claim(command); });
+        auto second =
+            std::async(std::launch::async, [this, command] { return Make().Claim(command); });
         QCOMPARE(Await(second), SingleInstance::Role::Second);
         QCOMPARE(requested.size(), 1);
         QCOMPARE(requested.takeFirst().first().value<SingleInstance::Command>(), command);
@@ -156,14 +210,14 @@ void TestSingleInstance::requests_data() {
 void TestSingleInstance::requests() {
     QFETCH(QList<QByteArray>, chunks);
     QFETCH(QString, acted);
-    SingleInstance first(name_);
+    SingleInstance first = Make();
     QSignalSpy requested(&first, &SingleInstance::Requested);
     QCOMPARE(first.Claim(), SingleInstance::Role::First);
     // Odd bytes are refused at once, with a trace; an unfinished request just times out.
     const bool odd = acted.isEmpty() && !chunks.isEmpty() && chunks != QList<QByteArray>{"show"};
     if (odd) QTest::ignoreMessage(QtWarningMsg, "refused a request that is not ours");
 
-    const QString name = name_;
+    const QString name = first.ServerName();
     auto reply = std::async(std::launch::async, [name, chunks] { return Talk(name, chunks); });
     const QByteArray answer = Await(reply);
     QCOMPARE(requested.size(), acted.isEmpty() ? 0 : 1);
@@ -175,47 +229,43 @@ void TestSingleInstance::requests() {
 }
 
 void TestSingleInstance::silentClientIsDropped() {
-    SingleInstance first(name_);
+    SingleInstance first = Make();
     QCOMPARE(first.Claim(), SingleInstance::Role::First);
     QLocalSocket socket;
     socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
-    socket.connectToServer(name_);
+    socket.connectToServer(first.ServerName());
     QVERIFY(socket.waitForConnected(2000));
     socket.write("sho");  // a prefix, then silence
     QTRY_COMPARE_WITH_TIMEOUT(socket.state(), QLocalSocket::UnconnectedState, 10000);
 }
 
-// Killed outright, an instance leaves no lock or socket file that a new start must clear.
+// Killed outright, an instance leaves a lock no one holds: the next start is the first.
 void TestSingleInstance::killedInstanceLeavesNothing() {
     QProcess holder;
-    holder.start(QCoreApplication::applicationFilePath(), {"claim", name_});
-    QVERIFY(holder.waitForReadyRead(10000));
-    QCOMPARE(holder.readLine(), QByteArray("First\n"));
+    QVERIFY(StartHolder(holder));
     holder.kill();
     QVERIFY(holder.waitForFinished(5000));
-    SingleInstance next(name_);
+    SingleInstance next = Make();
     QCOMPARE(next.Claim(), SingleInstance::Role::First);
 }
 
 void TestSingleInstance::releasedAtEnd() {
-    { QCOMPARE(SingleInstance(name_).Claim(), SingleInstance::Role::First); }
-    SingleInstance next(name_);
+    { QCOMPARE(Make().Claim(), SingleInstance::Role::First); }
+    SingleInstance next = Make();
     QCOMPARE(next.Claim(), SingleInstance::Role::First);
 }
 
-// Any process can reach an abstract name: another user's is neither obeyed nor asked.
-void TestSingleInstance::otherUsers() {
+// Any process can reach an abstract name: another user's is not obeyed.
+void TestSingleInstance::otherUsersAreNotHeard() {
     if (::getuid() != 0) QSKIP("changing to another user needs root");
-    // Another user's request to our first instance is turned away unheard.
-    SingleInstance first(name_);
+    SingleInstance first = Make();
     QSignalSpy shown(&first, &SingleInstance::Requested);
     QCOMPARE(first.Claim(), SingleInstance::Role::First);
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^refused a connection from user 65534"));
-    const QString name = name_;
-    auto foreign = std::async(std::launch::async, [name] {
-        return AsAnotherUser([&name] {
-            socklen_t length = 0;
-            const sockaddr_un address = AbstractAddress(name, &length);
+    QTest::ignoreMessage(QtWarningMsg, "refused a connection from user 65534");
+    socklen_t length = 0;
+    const sockaddr_un address = AbstractAddress(first.ServerName(), &length);
+    auto foreign = std::async(std::launch::async, [address, length] {
+        return AsAnotherUser([&address, length] {
             const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
             if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0) return 2;
             (void)!::write(fd, "show\n", 5);
@@ -225,36 +275,98 @@ void TestSingleInstance::otherUsers() {
     });
     QCOMPARE(Await(foreign), 0);
     QCOMPARE(shown.count(), 0);
+}
 
-    // A name squatted by another user's process: this user's start neither runs nor talks to it.
-    const QString squatted = name_ + "-squatted";
-    int ready[2];
-    QCOMPARE(::pipe(ready), 0);
-    const pid_t squatter = ::fork();
-    if (squatter == 0) {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(99);
-        socklen_t length = 0;
-        const sockaddr_un address = AbstractAddress(squatted, &length);
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0 ||
-            ::listen(fd, 4) != 0)
-            ::_exit(98);
-        (void)!::write(ready[1], "r", 1);
-        ::pause();
-        ::_exit(0);
+// What another user could guess, or saw bound by an instance that ended, squatted: this user's
+// start still runs, and a later start finds it.
+void TestSingleInstance::squattedNames() {
+    if (::getuid() != 0) QSKIP("changing to another user needs root");
+    QStringList names = {QStringLiteral("/vita-companion/MUTEX_VITA_COMPANION-%1-%2")
+                             .arg(::getuid())
+                             .arg(SingleInstance::DisplayKey({}, qEnvironmentVariable("DISPLAY")))};
+    {
+        SingleInstance ended = Make();
+        QCOMPARE(ended.Claim(), SingleInstance::Role::First);
+        names << ended.ServerName();
     }
-    char byte = 0;
-    QCOMPARE(::read(ready[0], &byte, 1), ssize_t(1));
-    QTest::ignoreMessage(QtWarningMsg, "the instance name is held by another user's process");
-    QCOMPARE(SingleInstance(squatted).Claim(), SingleInstance::Role::Failed);
+    const pid_t squatter = Squat(names);
+    QVERIFY(squatter > 0);
+    SingleInstance next = Make();
+    QCOMPARE(next.Claim(), SingleInstance::Role::First);
+    auto second = std::async(std::launch::async, [this] { return Make().Claim(); });
+    QCOMPARE(Await(second), SingleInstance::Role::Second);
     ::kill(squatter, SIGKILL);
     ::waitpid(squatter, nullptr, 0);
-    ::close(ready[0]);
-    ::close(ready[1]);
+}
+
+void TestSingleInstance::floodFromAnotherUser() {
+    if (::getuid() != 0) QSKIP("changing to another user needs root");
+    SingleInstance first = Make();
+    QCOMPARE(first.Claim(), SingleInstance::Role::First);
+    // Enough for a line each to show; the test's own event loop serves about a hundred a second.
+    constexpr int kConnections = 200;
+    // Made before the fork: the child of a threaded process calls nothing that may allocate.
+    socklen_t length = 0;
+    const sockaddr_un address = AbstractAddress(first.ServerName(), &length);
+    QTest::ignoreMessage(QtWarningMsg, "refused a connection from user 65534");
+    QTest::failOnWarning(QRegularExpression("^refused"));  // any further line within the minute
+    auto flood = std::async(std::launch::async, [address, length] {
+        return AsAnotherUser([&address, length] {
+            int made = 0;
+            for (int i = 0; i < kConnections; ++i) {
+                const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+                made += ::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0;
+                ::close(fd);
+            }
+            return made;
+        });
+    });
+    QCOMPARE(Await(flood), kConnections);
+    QTest::qWait(200);  // the last connections are served too
+}
+
+// A folder or lock file others could have read, changed or planted is not used.
+void TestSingleInstance::untrusted_data() {
+    QTest::addColumn<QString>("tamper");
+    QTest::addColumn<SingleInstance::Role>("role");  // while a holder runs in the original
+    QTest::addColumn<QString>("warning");
+    QTest::newRow("lock file readable by others")
+        << "chmod file" << SingleInstance::Role::First << "^not trusted, made anew: the lock file";
+    QTest::newRow("lock file of another user")
+        << "chown file" << SingleInstance::Role::First << "^not trusted, made anew: the lock file";
+    QTest::newRow("folder open to others")
+        << "chmod folder" << SingleInstance::Role::Second << "^the private folder .* had mode 755";
+    QTest::newRow("folder a link") << "link folder" << SingleInstance::Role::First
+                                   << "is not a folder of this user's; moved to";
+}
+
+void TestSingleInstance::untrusted() {
+    QFETCH(QString, tamper);
+    QFETCH(SingleInstance::Role, role);
+    QFETCH(QString, warning);
+    if (tamper.startsWith("chown") && ::getuid() != 0) QSKIP("giving a file away needs root");
+    QProcess holder;
+    QVERIFY(StartHolder(holder));
+    const QByteArray file = QFile::encodeName(LockPath()), folder = QFile::encodeName(folder_);
+    if (tamper == "chmod file") QCOMPARE(::chmod(file.constData(), 0644), 0);
+    if (tamper == "chown file") QCOMPARE(::chown(file.constData(), 65534, 65534), 0);
+    if (tamper == "chmod folder") QCOMPARE(::chmod(folder.constData(), 0755), 0);
+    if (tamper == "link folder") {
+        QVERIFY(QFile::rename(folder_, folder_ + "-real"));
+        QVERIFY(QFile::link(folder_ + "-real", folder_));
+    }
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
+    // The holder answers from its own process.
+    SingleInstance claimed = Make();
+    QCOMPARE(claimed.Claim(), role);
+    QCOMPARE(ModeOf(folder_), mode_t(0700));
+    QCOMPARE(ModeOf(LockPath()), mode_t(0600));
+    holder.kill();
+    holder.waitForFinished(5000);
 }
 
 void TestSingleInstance::askWithoutFirst() {
-    QVERIFY(!SingleInstance::Ask(name_, SingleInstance::Command::Show, 300));
+    QVERIFY(!SingleInstance::Ask("/vita-test/" + key_, SingleInstance::Command::Show, 300));
 }
 
 void TestSingleInstance::displayKey_data() {
@@ -305,14 +417,38 @@ void TestSingleInstance::displayKey() {
     QCOMPARE(SingleInstance::DisplayKey(wayland, x11), key);
 }
 
-void TestSingleInstance::instanceName() {
-    const QByteArray oldWayland = qgetenv("WAYLAND_DISPLAY"), oldX11 = qgetenv("DISPLAY");
+// One instance per user and display, however the display is written and whatever the folders
+// and the home variable say.
+void TestSingleInstance::sameInstanceWhateverTheEnvironment_data() {
+    QTest::addColumn<QByteArray>("variable");
+    QTest::addColumn<QByteArray>("value");
+    QTest::newRow("screen number") << QByteArray("DISPLAY") << QByteArray(":0.0");
+    QTest::newRow("runtime folder") << QByteArray("XDG_RUNTIME_DIR") << QByteArray("/elsewhere");
+    QTest::newRow("no runtime folder") << QByteArray("XDG_RUNTIME_DIR") << QByteArray();
+    QTest::newRow("temporary folder") << QByteArray("TMPDIR") << QByteArray("/var/tmp");
+    QTest::newRow("home variable") << QByteArray("HOME") << QByteArray("/elsewhere");
+}
+
+void TestSingleInstance::sameInstanceWhateverTheEnvironment() {
+    QFETCH(QByteArray, variable);
+    QFETCH(QByteArray, value);
+    const QByteArray oldWayland = qgetenv("WAYLAND_DISPLAY"), oldX11 = qgetenv("DISPLAY"),
+                     old = qgetenv(variable.constData());
+    const bool had = qEnvironmentVariableIsSet(variable.constData());
     qunsetenv("WAYLAND_DISPLAY");
-    qputenv("DISPLAY", ":7.0");
-    const QString name = SingleInstance::InstanceName();
+    qputenv("DISPLAY", ":0");
+    const QString key = SingleInstance::InstanceKey(), folder = SingleInstance::PrivateFolder();
+    if (value.isNull())
+        qunsetenv(variable.constData());
+    else
+        qputenv(variable.constData(), value);
+    const QString otherKey = SingleInstance::InstanceKey();
+    const QString otherFolder = SingleInstance::PrivateFolder();
+    had ? qputenv(variable.constData(), old) : qunsetenv(variable.constData());
     qputenv("WAYLAND_DISPLAY", oldWayland);
     qputenv("DISPLAY", oldX11);
-    QCOMPARE(name, QStringLiteral("/vita-companion/MUTEX_VITA_COMPANION-%1-:7").arg(::getuid()));
+    QCOMPARE(otherKey, key);
+    QCOMPARE(otherFolder, folder);
 }
 
 void TestSingleInstance::signalsReachTheUiThread() {
@@ -343,8 +479,8 @@ void TestSingleInstance::defaultActionsComeBack() {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     // Helper: claims a name, says how that went, and holds it until killed.
-    if (argc == 3 && QByteArray(argv[1]) == "claim") {
-        SingleInstance instance(QString::fromLocal8Bit(argv[2]));
+    if (argc == 4 && QByteArray(argv[1]) == "claim") {
+        SingleInstance instance(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
         const bool first = instance.Claim() == SingleInstance::Role::First;
         std::fputs(first ? "First\n" : "not first\n", stdout);
         std::fflush(stdout);
