@@ -7,6 +7,7 @@
 #include "app/confirm_exit.h"
 #include "app/log.h"
 #include "app/tray_icon.h"
+#include "data/settings_notifier.h"
 #include "data/settings_store.h"
 #include "platform/autostart.h"
 #include "reminders/reminder_scheduler.h"
@@ -72,6 +73,12 @@ constexpr std::array<Route, 5> kTrayPageItems{{
     {"menu_tray_relax_set", "btn_haverelax_set"},
     {"menu_tray_blue_set", "btn_eyeprotect_set"},
 }};
+
+// Where the notice that nothing can be saved lies: under the 26-pixel caption, in the layout's
+// small font.
+constexpr int kCaptionHeight = 26;
+constexpr int kNoticeHeight = 22;
+constexpr int kNoticeFont = 2;
 
 // How far above the pointer the tray menu's top lies.
 constexpr int kTrayMenuLift = 252;
@@ -208,6 +215,34 @@ void CMainDlg::OnInit() {
     }
     tray_->Show();
     SetTrayAvailable(tray_->IsAvailable());
+    connect(&SettingsNotifier::Instance(), &SettingsNotifier::saveProblemChanged, this,
+            &CMainDlg::ShowSaveProblem);
+    ShowSaveProblem(SettingsStore::SaveProblem());
+}
+
+void CMainDlg::ShowSaveProblem(const QString& problem) {
+    const QString line = problem.isEmpty() ? QString() : QStringLiteral("无法保存数据：") + problem;
+    if (!saveNotice_ && !problem.isEmpty()) {
+        // A thin bar under the caption, over whatever page shows, where the user looks.
+        saveNotice_ = new ui::Label(this);
+        saveNotice_->setObjectName(QStringLiteral("label_save_problem"));
+        for (const auto& [name, value] : {std::pair{"bkcolor", "#FFFFF1DC"},
+                                          {"textcolor", "#FFB4640A"},
+                                          {"align", "center"},
+                                          {"bordersize", "1"},
+                                          {"bordercolor", "#FFF5C98C"}})
+            saveNotice_->SetAttribute(QString::fromLatin1(name), QString::fromLatin1(value));
+        saveNotice_->setFont(FontById(kNoticeFont));
+        saveNotice_->setGeometry(ClientRect().x(), ClientRect().y() + kCaptionHeight,
+                                 ClientRect().width(), kNoticeHeight);
+    }
+    if (saveNotice_) {
+        saveNotice_->SetText(line);
+        saveNotice_->setToolTip(SettingsStore::DatabasePath());
+        saveNotice_->setVisible(!problem.isEmpty());
+        saveNotice_->raise();
+    }
+    if (tray_) tray_->SetNotice(line);
 }
 
 void CMainDlg::ShowPage(const QString& buttonName) {
@@ -232,6 +267,7 @@ void CMainDlg::ShowPage(const QString& buttonName) {
         c_.containerTitle->setVisible(true);
         ui::FocusFirstIn(c_.containerEyeProtect);
     }
+    if (saveNotice_) saveNotice_->raise();  // over a page built just now
 }
 
 void CMainDlg::OnSystemCommand(ui::SystemCommand command) {

@@ -64,6 +64,8 @@ class CMainDlg : public ui::WindowBase {
 
   private:
     void InitControls();
+    // The one-line notice under the caption while nothing can be saved, and the tray's tip.
+    void ShowSaveProblem(const QString& problem);
     // The window of page `index` (an index of the page table), a child of this window.
     QWidget* CreatePage(std::size_t index);
     // Closing: to the tray when there is one, else down to the task bar.
@@ -91,6 +93,7 @@ class CMainDlg : public ui::WindowBase {
     CDrinkWaterAchieveDlg achievePage_;
     CHaveRelaxDlg relaxPage_;
     TrayIcon* tray_ = nullptr;
+    ui::Label* saveNotice_ = nullptr;
     bool trayAvailable_ = true;
     QPoint pointer_{-1, -1};  // over the window's client area; off it, outside every tile
 };

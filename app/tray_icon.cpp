@@ -47,7 +47,7 @@ void TrayIcon::Build() {
     if (icon_) icon_->hide();
     icon_ = std::make_unique<QSystemTrayIcon>();
     icon_->setIcon(ApplicationIcon());
-    icon_->setToolTip(QString::fromUtf8(kDisplayName));
+    SetNotice(notice_);
     statusNotifierItem_ = PanelDrawsMenus();
     menu_.reset(statusNotifierItem_ ? ui::BuildNativeMenu(QStringLiteral("menu_tray.xml"))
                                     : nullptr);
@@ -74,6 +74,12 @@ void TrayIcon::Show() {
     shown_ = true;
     icon_->show();
 }
+void TrayIcon::SetNotice(const QString& notice) {
+    notice_ = notice;
+    const QString name = QString::fromUtf8(kDisplayName);
+    icon_->setToolTip(notice.isEmpty() ? name : name + '\n' + notice);
+}
+
 QString TrayIcon::ToolTip() const {
     return icon_->toolTip();
 }

@@ -21,6 +21,8 @@ class TrayIcon : public QObject {
 
     void Show();
     QString ToolTip() const;
+    // A line under the program's name in the tip (a reason nothing can be saved); empty: none.
+    void SetNotice(const QString& notice);
     QIcon Icon() const;
     // Whether a tray shows the icon now; AvailabilityChanged tells when that changes.
     bool IsAvailable() const { return presence_.IsAvailable(); }
@@ -50,6 +52,7 @@ class TrayIcon : public QObject {
     std::unique_ptr<QSystemTrayIcon> icon_;
     std::unique_ptr<QMenu> menu_;
     bool statusNotifierItem_ = false;
+    QString notice_;
     bool shown_ = false;
     TrayPresence presence_;
 };

@@ -123,7 +123,9 @@ bool InsertDrink(const PendingDrink& drink) {
 
 bool InsertDrinkAt(int millilitres, const QDateTime& when) {
     const PendingDrink drink{millilitres, FormatDrinkDate(when.date()), FormatTime(when.time())};
-    if (InsertDrink(drink)) return true;
+    const bool written = InsertDrink(drink);
+    if (Session().IsOpen()) SettingsStore::NoteWrite(written);
+    if (written) return true;
     if (Session().IsOpen()) {
         pendingDrinks.push_back(drink);
         WarnFailure("a drink was not logged yet");

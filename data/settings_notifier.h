@@ -35,6 +35,8 @@ class SettingsNotifier : public QObject {
   signals:
     void changed(SettingsKey key);
     void reloaded();
+    // What keeps the user's changes from being saved changed (empty: they are saved again).
+    void saveProblemChanged(const QString& problem);
 
   private:
     SettingsNotifier() = default;

@@ -168,6 +168,36 @@ void WarnFailure(const char* what) {
 
 bool LoadStored();
 
+QString saveProblem;
+
+void SetSaveProblem(const QString& problem) {
+    if (problem == saveProblem) return;
+    saveProblem = problem;
+    emit SettingsNotifier::Instance().saveProblemChanged(problem);
+}
+
+// What an error of the database means for the user; empty for a passing lock.
+QString ProblemOf(int code) {
+    switch (code & 0xff) {
+        case SQLITE_OK:
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return {};
+        case SQLITE_READONLY:
+        case SQLITE_PERM:
+            return QStringLiteral("数据文件只读");
+        case SQLITE_FULL:
+            return QStringLiteral("磁盘已满");
+        case SQLITE_NOTADB:
+        case SQLITE_CORRUPT:
+            return QStringLiteral("数据文件无法识别");
+        case SQLITE_CANTOPEN:
+            return QStringLiteral("无法创建或打开数据文件");
+        default:
+            return QStringLiteral("数据文件读写出错");
+    }
+}
+
 // Stores what the caller chose; the value in memory is what that reads as. A choice that reads
 // as the value in hand writes nothing, so a page echoing a value back leaves the stored text.
 // Another program holding the file (a second instance, a backup, a database browser) is waited
@@ -207,7 +237,9 @@ void Store(Setting setting, int value) {
     values[setting] = ruled;
     if (Session().IsOpen()) {  // else no database this run: the value lives in memory
         pendingSettings[setting].reset();
-        if (!WriteIntSetting(info.key, value)) {
+        const bool written = WriteIntSetting(info.key, value);
+        NoteWrite(written);
+        if (!written) {
             pendingSettings[setting] = value;
             WarnFailure(info.key);
             RetryLater();
@@ -254,8 +286,10 @@ void CatchUp() {
         emit SettingsNotifier::Instance().reloaded();  // the stored values replaced the defaults
     }
     for (size_t i = 0; i < kSettingCount; ++i) {
-        if (pendingSettings[i] && WriteIntSetting(kKeys[i].key, *pendingSettings[i]))
-            pendingSettings[i].reset();
+        if (!pendingSettings[i]) continue;
+        const bool written = WriteIntSetting(kKeys[i].key, *pendingSettings[i]);
+        NoteWrite(written);
+        if (written) pendingSettings[i].reset();
     }
     DrinkLog::WritePending();
 }
@@ -270,6 +304,7 @@ bool LoadStored() {
             // Not our database or not our key. Let go of it, so nothing written later in this
             // run can land in a file we could not read.
             WarnFailure("not a settings database, left as it is");
+            SetSaveProblem(ProblemOf(Session().ErrorCode()));
             Session().Close();
         } else if (!loadFailureTold) {
             // Held by another program: the next write tries again (and says nothing new).
@@ -298,11 +333,23 @@ bool OpenSettingsWithKey(const std::string& key) {
     DataFolder::CreateFolderChain(DataFolder::GetDataFolder());
     Session().SetBusyTimeout(kWriteWaitMs);
     bool ok = Session().Open(DatabasePath().toStdString(), key) == 0;
-    if (!ok) WarnFailure("the settings cannot be opened");
+    if (!ok) {
+        WarnFailure("the settings cannot be opened");
+        SetSaveProblem(ProblemOf(Session().ErrorCode()));
+    }
     ok = ok && LoadStored();
+    if (ok) SetSaveProblem({});
     if (Session().IsOpen() && !loaded) RetryLater();  // held now: read once the lock passes
     emit SettingsNotifier::Instance().reloaded();
     return ok;
+}
+
+QString SaveProblem() {
+    return saveProblem;
+}
+
+void NoteWrite(bool ok) {
+    SetSaveProblem(ok ? QString() : ProblemOf(Session().ErrorCode()));
 }
 
 void RetryLater() {

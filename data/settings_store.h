@@ -27,6 +27,13 @@ void CloseSettings();
 QString DatabasePath();
 DatabaseSession& Session();
 
+// Why what the user changes cannot be saved now, in the words the user sees ("数据文件只读",
+// "磁盘已满", ...); empty while it is saved. A lock another program holds for a moment is no
+// such reason: what it refuses goes in later. Announced by saveProblemChanged().
+QString SaveProblem();
+// For the log: how a write went, with the session's error when it failed.
+void NoteWrite(bool ok);
+
 // Tries the writes another program's lock refused again a little later (on a timer that backs off
 // while the lock stays), so nothing waits for the lock on the UI thread.
 void RetryLater();

@@ -6,6 +6,7 @@
 #include "app/confirm_exit.h"
 #include "app/main_window.h"
 #include "app/tray_icon.h"
+#include "data/settings_store.h"
 #include "platform/autostart.h"
 #include "reminders/reminder_scheduler.h"
 #include "tests/gui/skin_fixture.h"
@@ -226,6 +227,7 @@ class TestMainWindow : public QObject {
     void lifetimeAndStartUp();
     void trayShowsWindow_data();
     void trayShowsWindow();
+    void unsavableDataIsTold();
 
   private:
     std::unique_ptr<QTemporaryDir> config_;  // where auto-start entries go
@@ -521,6 +523,33 @@ void TestMainWindow::trayShowsWindow() {
     QTEST(TrayIcon::ShowsWindow(static_cast<QSystemTrayIcon::ActivationReason>(reason),
                                 statusNotifier),
           "shows");
+}
+
+// A file nothing can be saved in: a notice under the caption, with the file as its tip, and in
+// the tray's tip; a file that takes the writes again clears both.
+void TestMainWindow::unsavableDataIsTold() {
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    QVERIFY(QDir(data.path()).mkpath("VitaCompanion"));
+    QFile foreign(data.filePath("VitaCompanion/DataSet.db"));
+    QVERIFY(foreign.open(QIODevice::WriteOnly) && foreign.write("a note of the user's\n") > 0);
+    foreign.close();
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("not a settings database"));
+    QVERIFY(!SettingsStore::OpenSettings());
+    ReminderScheduler scheduler;
+    CMainDlg w(scheduler);
+    QVERIFY(Start(w, true));
+    auto* notice = w.findChild<ui::Label*>("label_save_problem");
+    QVERIFY(notice && notice->isVisible());
+    QCOMPARE(notice->Text(), QString("无法保存数据：数据文件无法识别"));
+    QCOMPARE(notice->toolTip(), SettingsStore::DatabasePath());
+    QVERIFY(w.Tray()->ToolTip().endsWith("\n无法保存数据：数据文件无法识别"));
+    SettingsStore::CloseSettings();
+    QVERIFY(foreign.remove());
+    QVERIFY(SettingsStore::OpenSettings());
+    QVERIFY(!notice->isVisible());
+    QCOMPARE(w.Tray()->ToolTip(), QString("悦息伙伴"));
+    SettingsStore::CloseSettings();
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -233,8 +233,10 @@ void TestSettingsStore::setValuesReadThroughRules() {
 void TestSettingsStore::unusableFileIsNeverTouched_data() {
     QTest::addColumn<QString>("path");        // below the data home
     QTest::addColumn<bool>("plainDatabase");  // else a line of text
-    QTest::newRow("plain database") << "VitaCompanion/DataSet.db" << true;
-    QTest::newRow("file in the folder's place") << "VitaCompanion" << false;
+    QTest::addColumn<QString>("problem");     // what the user is told
+    QTest::newRow("plain database") << "VitaCompanion/DataSet.db" << true << "数据文件无法识别";
+    QTest::newRow("file in the folder's place")
+        << "VitaCompanion" << false << "无法创建或打开数据文件";
 }
 
 void TestSettingsStore::unusableFileIsNeverTouched() {
@@ -254,6 +256,7 @@ void TestSettingsStore::unusableFileIsNeverTouched() {
     const QByteArray before = ReadAll(path);
 
     QVERIFY(!OpenSettings());
+    QTEST(SaveProblem(), "problem");
     for (const KeyAccess& access : kAccess) QCOMPARE(access.get(), access.fallback);
     // Everything after fails quietly, keeps what it can in memory and writes nothing.
     StorePercent(55);
@@ -265,8 +268,12 @@ void TestSettingsStore::unusableFileIsNeverTouched() {
     QCOMPARE(out, 0);
     QVERIFY(!DrinkLog::GetDaysOfUse(out));
     QVERIFY(!OpenSettings());
+    QTEST(SaveProblem(), "problem");  // still: nothing went in
     CloseSettings();
     QCOMPARE(ReadAll(path), before);
+    QVERIFY(QFile::remove(path));
+    QVERIFY(OpenSettings());  // a usable file again: saved, and nothing to tell
+    QVERIFY(SaveProblem().isEmpty());
     QVERIFY(!QFile::exists(path + "-journal"));
 }
 
