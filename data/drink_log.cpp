@@ -424,6 +424,17 @@ std::size_t UnwrittenDrinks() {
     return pendingDrinks.size();
 }
 
+std::vector<UnwrittenDrink> Unwritten() {
+    std::vector<UnwrittenDrink> out;
+    for (const PendingDrink& drink : pendingDrinks)
+        out.push_back({drink.size, drink.date, drink.time});
+    return out;
+}
+
+void KeepUnwritten(const UnwrittenDrink& drink) {
+    pendingDrinks.push_back({drink.size, drink.date, drink.time});
+}
+
 }  // namespace DrinkLog
 
 #undef VITA_REAL_DRINK_DATE

@@ -85,5 +85,13 @@ void ResumToday();
 void WritePending();
 // Drinks the database has not taken yet.
 std::size_t UnwrittenDrinks();
+// Those drinks, for the pending file, and taking such drinks back (from the pending file an
+// earlier run left).
+struct UnwrittenDrink {
+    int size;
+    std::string date, time;  // "yyyy-MM-dd", "HH:mm:ss"
+};
+std::vector<UnwrittenDrink> Unwritten();
+void KeepUnwritten(const UnwrittenDrink& drink);
 
 }  // namespace DrinkLog

@@ -1,6 +1,7 @@
 #include "data/settings_store.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QTimer>
 
 #include <sqlite3.h>
@@ -266,6 +267,82 @@ std::optional<std::string> StoredText(const char* key) {
 
 }  // namespace
 
+namespace {
+
+// What the database did not take when the program ended (another program held it past the
+// wait, say) is kept beside it, enciphered like it, until the next open has written it in:
+// nothing the user was shown as saved is lost. Written to a new file first, then renamed over
+// the old one, so a crash leaves the old file or the new one, never half of one.
+QString PendingPath() {
+    return DatabasePath() + QStringLiteral(".pending");
+}
+
+constexpr const char* kCreatePendingSettings =
+    "CREATE TABLE IF NOT EXISTS PendingSetting (key TEXT, value INTEGER)";
+constexpr const char* kCreatePendingDrinks =
+    "CREATE TABLE IF NOT EXISTS PendingDrink (size INTEGER, DrinkDate TEXT, DrinkTime TEXT)";
+
+bool SavePending(const std::string& key) {
+    const QString temporary = PendingPath() + QStringLiteral(".new");
+    QFile::remove(temporary);
+    bool ok = false;
+    {
+        DatabaseSession file;
+        ok = file.Open(QFile::encodeName(temporary).toStdString(), key) == 0 &&
+             file.ExecStatement(kCreatePendingSettings) == SQLITE_DONE &&
+             file.ExecStatement(kCreatePendingDrinks) == SQLITE_DONE &&
+             file.ExecStatement("BEGIN") == SQLITE_DONE;
+        for (std::size_t i = 0; ok && i < kSettingCount; ++i) {
+            if (!pendingSettings[i]) continue;
+            ok = file.ExecStatement("insert into PendingSetting (key, value) values (?, ?)",
+                                    {std::string(kKeys[i].key),
+                                     static_cast<long long>(*pendingSettings[i])}) == SQLITE_DONE;
+        }
+        for (const DrinkLog::UnwrittenDrink& drink : DrinkLog::Unwritten())
+            ok = ok &&
+                 file.ExecStatement(
+                     "insert into PendingDrink (size, DrinkDate, DrinkTime) values (?, ?, ?)",
+                     {static_cast<long long>(drink.size), drink.date, drink.time}) == SQLITE_DONE;
+        ok = ok && file.ExecStatement("COMMIT") == SQLITE_DONE;
+    }
+    ok = ok && ::rename(QFile::encodeName(temporary).constData(),
+                        QFile::encodeName(PendingPath()).constData()) == 0;
+    if (!ok) QFile::remove(temporary);
+    return ok;
+}
+
+// Takes what an earlier run kept back into memory, as if this run had not written it yet.
+void LoadPending(const std::string& key) {
+    if (!QFile::exists(PendingPath())) return;
+    DatabaseSession file;
+    ResultSet settings, drinks;
+    if (file.Open(QFile::encodeName(PendingPath()).toStdString(), key) != 0 ||
+        file.QueryRows("select key, value from PendingSetting", settings) != 0 ||
+        file.QueryRows("select size, DrinkDate, DrinkTime from PendingDrink", drinks) != 0) {
+        qCWarning(lcData).noquote()
+            << "the pending file cannot be read, left as it is:" << PendingPath();
+        return;
+    }
+    while (const ResultSet::Row* row = settings.NextRow()) {
+        for (const KeyInfo& info : kKeys)
+            if (row->size() == 2 && (*row)[0] == info.key)
+                pendingSettings[info.setting] = LenientInt((*row)[1]);
+    }
+    while (const ResultSet::Row* row = drinks.NextRow())
+        if (row->size() == 3)
+            DrinkLog::KeepUnwritten({LenientInt((*row)[0]), (*row)[1], (*row)[2]});
+}
+
+// Once everything kept is in the database, the pending file has done its work.
+void DropPendingFileWhenDone() {
+    if (Session().IsOpen() && loaded && !AnythingPending() && QFile::exists(PendingPath()))
+        QFile::remove(PendingPath());
+}
+
+std::string openKey;  // the key of the open database, for its pending file
+
+}  // namespace
+
 DatabaseSession& Session() {
     static DatabaseSession session;
     return session;
@@ -292,6 +369,7 @@ void CatchUp() {
         if (written) pendingSettings[i].reset();
     }
     DrinkLog::WritePending();
+    DropPendingFileWhenDone();
 }
 
 namespace {
@@ -332,6 +410,8 @@ bool OpenSettingsWithKey(const std::string& key) {
     // Not checked: when the folder cannot be made, the open below fails and says so.
     DataFolder::CreateFolderChain(DataFolder::GetDataFolder());
     Session().SetBusyTimeout(kWriteWaitMs);
+    openKey = key;
+    LoadPending(key);
     bool ok = Session().Open(DatabasePath().toStdString(), key) == 0;
     if (!ok) {
         WarnFailure("the settings cannot be opened");
@@ -339,6 +419,7 @@ bool OpenSettingsWithKey(const std::string& key) {
     }
     ok = ok && LoadStored();
     if (ok) SetSaveProblem({});
+    if (ok) CatchUp();                                // what an earlier run kept goes in now
     if (Session().IsOpen() && !loaded) RetryLater();  // held now: read once the lock passes
     emit SettingsNotifier::Instance().reloaded();
     return ok;
@@ -380,9 +461,13 @@ void CloseSettings() {
                                        [](const std::optional<int>& v) { return v.has_value(); });
     const std::size_t drinks = DrinkLog::UnwrittenDrinks();
     if (unsaved > 0 || drinks > 0) {
+        const std::string why = Session().ErrorMessage();
+        const bool kept = SavePending(openKey);
         qCWarning(lcData).nospace()
             << "closing with " << unsaved << " setting(s) and " << drinks
-            << " drink(s) the database did not take: " << Session().ErrorMessage().c_str();
+            << " drink(s) the database did not take (" << why.c_str()
+            << "): " << (kept ? "kept for the next start in " : "lost, not even kept in ")
+            << PendingPath();
     }
     Session().Close();
     ResetToDefaults();

@@ -58,6 +58,7 @@ class TestStoreContention : public QObject {
     void init();
     void cleanup();
     void aPassingLockIsNotWaitedFor();
+    void keptPastTheExit();
     void writesTheDatabaseRefusedLater_data();
     void writesTheDatabaseRefusedLater();
     void twoInstancesLogEveryDrink();
@@ -160,6 +161,30 @@ void TestStoreContention::writesTheDatabaseRefusedLater() {
     QVERIFY(!GetRemindOnTime());  // what was stored before is still there
     QCOMPARE(GetTodayTotal(), 250);
     QCOMPARE(CountRows("select count(*) from DrinkWaterRecord"), 1);
+}
+
+// A lock held past the exit: what the database did not take is kept beside it, enciphered, and
+// the next start writes it in and lets the pending file go.
+void TestStoreContention::keptPastTheExit() {
+    QVERIFY(OpenSettings());
+    const QString pending = DatabasePath() + ".pending";
+    Hold(2500);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^nPercent: database is locked"));
+    StorePercent(30);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("drink was not logged yet"));
+    QVERIFY(!AddDrink(250));
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression("^closing with 1 setting.* and 1 drink.*kept for the "
+                                            "next start"));
+    CloseSettings();
+    QFile kept(pending);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QVERIFY(!kept.readAll().contains("PendingDrink"));  // no plain page
+    QVERIFY(holder_->waitForFinished(10000));
+    QVERIFY(OpenSettings());
+    QCOMPARE(GetPercent(), 30);
+    QCOMPARE(CountRows("select count(*) from DrinkWaterRecord where size = 250"), 1);
+    QVERIFY(!QFile::exists(pending));
 }
 
 // Two instances on two displays share one data folder: both log drinks at the same time.
