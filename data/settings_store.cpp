@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
@@ -356,7 +357,50 @@ bool OpenSettings() {
     return OpenSettingsWithKey(kDatabaseKey);
 }
 
+namespace {
+
+// Which file on the disk the session has open.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+FileIdentity IdentityOf(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0) return {};
+    return {info.st_dev, info.st_ino};
+}
+
+FileIdentity openedFile;
+
+// The file the user's data lives in may change under the program: a backup put back with mv,
+// the file deleted. Writes go to the file at the path, never to one nobody will read again: a
+// file put there is read (it is what the user chose to have), a missing one made anew with what
+// the program holds.
+void FollowTheFile() {
+    const FileIdentity now = IdentityOf(DatabasePath());
+    if (now == openedFile) return;
+    const bool gone = now.inode == 0;
+    qCWarning(lcData).noquote() << (gone ? "the database file was removed, made anew:"
+                                         : "the database file was replaced, reading the new one:")
+                                << DatabasePath();
+    if (gone)
+        for (const KeyInfo& info : kKeys) pendingSettings[info.setting] = values[info.setting];
+    if (Session().Open(DatabasePath().toStdString(), openKey) != 0) {
+        WarnFailure("the settings cannot be opened");
+        SetSaveProblem(ProblemOf(Session().ErrorCode()));
+        return;
+    }
+    openedFile = IdentityOf(DatabasePath());
+    loaded = false;  // read below, the values still to write over what it holds
+}
+
+}  // namespace
+
 void CatchUp() {
+    if (!Session().IsOpen()) return;
+    FollowTheFile();
     if (!Session().IsOpen()) return;
     if (!loaded) {
         if (!LoadStored()) return;
@@ -417,6 +461,7 @@ bool OpenSettingsWithKey(const std::string& key) {
         WarnFailure("the settings cannot be opened");
         SetSaveProblem(ProblemOf(Session().ErrorCode()));
     }
+    openedFile = IdentityOf(DatabasePath());
     ok = ok && LoadStored();
     if (ok) SetSaveProblem({});
     if (ok) CatchUp();                                // what an earlier run kept goes in now

@@ -88,6 +88,7 @@ class TestSettingsStore : public QObject, StoreFixture {
     void setValuesReadThroughRules();
     void unusableFileIsNeverTouched_data();
     void unusableFileIsNeverTouched();
+    void fileReplacedOrRemoved();
 };
 
 void TestSettingsStore::freshDatabase() {
@@ -275,6 +276,34 @@ void TestSettingsStore::unusableFileIsNeverTouched() {
     QVERIFY(OpenSettings());  // a usable file again: saved, and nothing to tell
     QVERIFY(SaveProblem().isEmpty());
     QVERIFY(!QFile::exists(path + "-journal"));
+}
+
+// The file changes under the program: a backup put back with mv is read and written to; a file
+// deleted is made anew with what the program holds.
+void TestSettingsStore::fileReplacedOrRemoved() {
+    QVERIFY(OpenSettings());
+    StorePercent(40);
+    const QString backup = DatabasePath() + ".bak";
+    QVERIFY(QFile::copy(DatabasePath(), backup));
+    {
+        DatabaseSession older;
+        QCOMPARE(older.Open(backup.toStdString(), kDatabaseKey), 0);
+        QCOMPARE(older.ExecStatement("update DataSet set value = 70 where key = 'nPercent'"),
+                 kDone);
+    }
+    QCOMPARE(::rename(QFile::encodeName(backup).constData(),
+                      QFile::encodeName(DatabasePath()).constData()),
+             0);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("file was replaced"));
+    SetRelaxMinute(25);
+    QCOMPARE(GetPercent(), 70);
+    QVERIFY(QFile::remove(DatabasePath()));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("file was removed"));
+    SetCountDownSecond(45);
+    QVERIFY(Reopen());
+    QCOMPARE(GetPercent(), 70);
+    QCOMPARE(GetRelaxMinute(), 25);
+    QCOMPARE(GetCountDownSecond(), 45);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsStore)
