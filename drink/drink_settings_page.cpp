@@ -39,10 +39,17 @@ void CDrinkWaterDlg::OnInit() {
     for (ui::Combo* combo : {c_.hour, c_.minute})
         if (combo)
             connect(combo, &ui::Combo::currentIndexChanged, this, &CDrinkWaterDlg::SaveInterval);
-    if (c_.targetDay)
+    // What is typed is corrected as it is typed, and stored once the typing has settled.
+    if (c_.targetDay) {
         connect(c_.targetDay, &ui::Edit::textEdited, this, &CDrinkWaterDlg::OnDailyTargetEdited);
-    if (c_.targetOnce)
+        connect(c_.targetDay, &ui::Edit::settled, this,
+                [this] { SettingsStore::SetDrinkTargetDay(ui::GetControlInt(c_.targetDay)); });
+    }
+    if (c_.targetOnce) {
         connect(c_.targetOnce, &ui::Edit::textEdited, this, &CDrinkWaterDlg::OnOneDrinkEdited);
+        connect(c_.targetOnce, &ui::Edit::settled, this,
+                [this] { SettingsStore::SetDrinkTargetOnce(ui::GetControlInt(c_.targetOnce)); });
+    }
     connect(&SettingsNotifier::Instance(), &SettingsNotifier::changed, this,
             &CDrinkWaterDlg::ShowSetting);
     connect(&scheduler_, &ReminderScheduler::DueChanged, this, [this](ReminderKind kind) {
@@ -78,24 +85,16 @@ void CDrinkWaterDlg::SaveInterval() {
 }
 
 void CDrinkWaterDlg::OnDailyTargetEdited() {
-    int target = ui::GetControlInt(c_.targetDay);
-    if (target < 1) {
-        c_.targetDay->SetText(QStringLiteral("1"));
-        c_.targetDay->SetSelAll();
-        target = 1;
-    }
-    SettingsStore::SetDrinkTargetDay(target);
+    if (ui::GetControlInt(c_.targetDay) >= 1) return;
+    c_.targetDay->SetText(QStringLiteral("1"));
+    c_.targetDay->SetSelAll();
 }
 
 void CDrinkWaterDlg::OnOneDrinkEdited() {
-    int once = ui::GetControlInt(c_.targetOnce);
     const int target = ui::GetControlInt(c_.targetDay);
-    if (once > target) {
-        ui::SetControlInt(c_.targetOnce, target);
-        c_.targetOnce->SetSelAll();
-        once = target;
-    }
-    SettingsStore::SetDrinkTargetOnce(once);
+    if (ui::GetControlInt(c_.targetOnce) <= target) return;
+    ui::SetControlInt(c_.targetOnce, target);
+    c_.targetOnce->SetSelAll();
 }
 
 void CDrinkWaterDlg::RefreshNextReminder() {

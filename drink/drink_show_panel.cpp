@@ -46,10 +46,10 @@ void CDrinkWaterShowDlg::OnInit() {
         c_.amount->SetSelAll();
     });
     if (c_.amount) {
-        connect(c_.amount, &ui::Edit::textEdited, this, [this] {
-            SettingsStore::SetDrinkTargetOnce(ui::GetControlInt(c_.amount));
-            UpdateDrinkButton();
-        });
+        connect(c_.amount, &ui::Edit::textEdited, this, &CDrinkWaterShowDlg::UpdateDrinkButton);
+        // Stored once the typing has settled, not at every key.
+        connect(c_.amount, &ui::Edit::settled, this,
+                [this] { SettingsStore::SetDrinkTargetOnce(ui::GetControlInt(c_.amount)); });
         connect(c_.amount, &ui::Edit::focusLost, this, [this] { c_.amount->setEnabled(false); });
     }
     // Today's figures follow every drink, also one another instance wrote, and the target.

@@ -9,6 +9,7 @@
 #include "ui/control.h"
 
 class QLineEdit;
+class QTimer;
 class QMovie;
 class QBuffer;
 
@@ -224,8 +225,10 @@ class Combo : public Label {
     QPointer<QWidget> dropDown_;
 };
 
-// One line of input. textEdited() comes from typing only, never from SetText; focusLost() when
-// the user moves the focus elsewhere in the window.
+// One line of input. textEdited() comes from typing only, never from SetText; settled() once the
+// user has stopped typing (a moment without a key, the field left, Return, the field hidden), so
+// a value is stored once rather than at every key; focusLost() when the user moves the focus
+// elsewhere in the window.
 class Edit : public Label {
     Q_OBJECT
   public:
@@ -242,10 +245,13 @@ class Edit : public Label {
     int MaxChar() const { return maxChar_; }
     void SetFocusToEdit();
     void SetSelAll();
+    // What was typed and not settled yet is settled now.
+    void Settle();
     QLineEdit* LineEdit() const { return edit_; }
 
   signals:
     void textEdited(const QString& text);
+    void settled(const QString& text);
     void focusLost();
 
   protected:
@@ -254,10 +260,12 @@ class Edit : public Label {
     void TextStyleChanged() override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void ApplyStyle();
+    QTimer* settle_ = nullptr;
     void FitText();
     QLineEdit* edit_ = nullptr;
     bool numberOnly_ = false;

@@ -2,6 +2,7 @@
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QPainter>
+#include <QTimer>
 #include <QValidator>
 
 #include "ui/controls.h"
@@ -11,6 +12,8 @@ namespace ui {
 
 namespace {
 
+// How long a field waits after the last key before what was typed counts as settled.
+constexpr int kSettleMs = 600;
 // What the line edit keeps free beside the text for its cursor.
 constexpr int kCursorRoom = 4;
 
@@ -54,10 +57,16 @@ Edit::Edit(QWidget* parent) : Label(parent), edit_(new QLineEdit(this)) {
     // The line edit's own text, not the signals' copies: a handler that corrects the text while
     // it is being typed (a target of 0 turned into 1) is followed by the signals of the typing,
     // which still carry the text from before the correction.
+    settle_ = new QTimer(this);
+    settle_->setSingleShot(true);
+    settle_->setInterval(kSettleMs);
+    connect(settle_, &QTimer::timeout, this, [this] { emit settled(edit_->text()); });
     connect(edit_, &QLineEdit::textEdited, this, [this] {
         text_ = edit_->text();
+        settle_->start();
         emit textEdited(text_);
     });
+    connect(edit_, &QLineEdit::returnPressed, this, &Edit::Settle);
     connect(edit_, &QLineEdit::textChanged, this, [this] {
         text_ = edit_->text();
         FitText();
@@ -116,6 +125,17 @@ void Edit::SetSelAll() {
     edit_->selectAll();
 }
 
+void Edit::Settle() {
+    if (!settle_->isActive()) return;
+    settle_->stop();
+    emit settled(edit_->text());
+}
+
+void Edit::hideEvent(QHideEvent* event) {
+    Settle();  // a page left while a number was being typed keeps it
+    Label::hideEvent(event);
+}
+
 void Edit::PaintStatusImage(QPainter& painter) {
     DrawImage(painter, images_.For(isEnabled(), false, edit_->hasFocus(), IsHot()));
 }
@@ -158,6 +178,7 @@ bool Edit::eventFilter(QObject* watched, QEvent* event) {
                     const QString plain = NormalNumber(edit_->text());
                     if (plain != edit_->text()) SetText(plain);
                 }
+                Settle();
                 emit focusLost();
             }
         }

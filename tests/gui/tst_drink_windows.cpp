@@ -134,6 +134,8 @@ void TestDrinkWindows::drinkAndCountDown() {
     QTest::mouseClick(Find(panel, "btn_modify"), Qt::LeftButton);
     QVERIFY(amount->isEnabled());
     QTest::keyClicks(amount->LineEdit(), "250");  // over the whole text: it was selected
+    QCOMPARE(GetDrinkTargetOnce(), 300);          // not at every key
+    amount->Settle();
     QCOMPARE(GetDrinkTargetOnce(), 250);
     clock_.now = QDateTime(QDate(2026, 12, 8), QTime(14, 5, 9));
     QTest::mouseClick(Find(panel, "btn_drink_imm"), Qt::LeftButton);
@@ -165,6 +167,7 @@ void TestDrinkWindows::nothingToDrink() {
     QTRY_VERIFY(amount);
     QTest::mouseClick(Find(panel, "btn_modify"), Qt::LeftButton);
     QTest::keyClick(amount->LineEdit(), Qt::Key_Delete);
+    amount->Settle();
     QCOMPARE(GetDrinkTargetOnce(), 300);  // no amount reads as the default
     auto* drink = Find<ui::Button>(panel, "btn_drink_imm");
     QVERIFY(!drink->isEnabled());
@@ -363,6 +366,7 @@ void TestDrinkWindows::settingsEdits() {
     else
         QTest::keyClicks(field->LineEdit(), typed);
     QCOMPARE(field->Text(), shown);
+    field->Settle();
     QCOMPARE(GetDrinkTargetDay(), targetDay);
     QCOMPARE(GetDrinkTargetOnce(), targetOnce);
 }
