@@ -23,6 +23,7 @@ const QPoint kCloseButton(336, 14);
 const QPoint kBackButton(20, 16);
 const QRect kHeaderLeft(0, 0, 180, 26);  // logo and name at home, back arrow and title on a page
 const QPoint kEyeTile(60, 150), kDrinkTile(250, 150), kRelaxTile(100, 330);
+const QPoint kDrinkNowButton(140, 358);  // "立即喝水" on the drink-now page, a blank after a drink
 // The exit question's buttons (86x32 at 29,152 and 127,152): their centres.
 const QPoint kConfirmYes(29 + 43, 152 + 16);
 const QPoint kConfirmNo(127 + 43, 152 + 16);
@@ -104,6 +105,7 @@ class TestShellE2e : public QObject {
     void tilesSwitchViews_data();
     void tilesSwitchViews();
     void keyboardWalk();
+    void busyDatabaseNeverFreezes();
     void filterAndWaysOut_data();
     void filterAndWaysOut();
     void unbuildableMainWindow_data();
@@ -296,6 +298,50 @@ void TestShellE2e::keyboardWalk() {
     QCOMPARE(TabWalk(desk, 7),
              QStringList({"btn_drink_imm", "btn_drink_no", "btn_back", "btn_main_menu",
                           "btn_show_min", "btn_wnd_close", "btn_modify"}));
+}
+
+// Another program holds the database all along: three drinks clicked, the window answers at
+// once each time, SIGTERM ends the program at once, and the next start finds all three.
+void TestShellE2e::busyDatabaseNeverFreezes() {
+    Desk desk;
+    QVERIFY2(desk.Open(), desk.Failure());
+    const QRect frame = desk.Main().rect;
+    DatabaseSession holder;
+    QCOMPARE(holder.Open(QFile::encodeName(desk.DatabasePath()).toStdString(),
+                         SettingsStore::kDatabaseKey),
+             0);
+    QCOMPARE(holder.ExecStatement("BEGIN EXCLUSIVE"), SQLITE_DONE);
+    const auto at = [&](const QPoint& p) { return ColourAt(desk.Grab(frame), p); };
+    qint64 slowest = 0;
+    for (int i = 0; i < 3; ++i) {
+        desk.Click(frame.topLeft() + kDrinkTile);
+        QTRY_VERIFY_WITH_TIMEOUT(at(kDrinkNowButton) != kPageBackground, kWaitMs);
+        QElapsedTimer answer;
+        answer.start();
+        desk.Click(frame.topLeft() + kDrinkNowButton);
+        // The buttons give way to the countdown.
+        QTRY_VERIFY_WITH_TIMEOUT(at(kDrinkNowButton) == kPageBackground, kWaitMs);
+        slowest = std::max(slowest, answer.elapsed());
+        desk.Click(frame.topLeft() + kBackButton);
+        QTRY_VERIFY_WITH_TIMEOUT(at(kDrinkTile) != kPageBackground, kWaitMs);
+    }
+    qInfo("the slowest drink was seen taken after %lld ms", slowest);
+    QVERIFY2(slowest < 1000, "the window waited for the database");
+    QElapsedTimer exit;
+    exit.start();
+    ::kill(static_cast<pid_t>(desk.Program().processId()), SIGTERM);
+    QVERIFY(desk.Program().waitForFinished(kWaitMs));
+    qInfo("SIGTERM ended the program after %lld ms", exit.elapsed());
+    QVERIFY2(exit.elapsed() < 3000, "the way out waited for the database");
+    QCOMPARE(holder.ExecStatement("COMMIT"), SQLITE_DONE);
+    holder.Close();
+    int drinks = -1;
+    QVERIFY(desk.WithStore([&drinks] {
+        ResultSet rows;
+        if (SettingsStore::Session().QueryRows("select count(*) from DrinkWaterRecord", rows) == 0)
+            if (const ResultSet::Row* row = rows.NextRow()) drinks = std::stoi(row->front());
+    }));
+    QCOMPARE(drinks, 3);
 }
 
 void TestShellE2e::filterAndWaysOut_data() {
