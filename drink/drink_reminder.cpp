@@ -17,10 +17,10 @@ DrinkReminder::~DrinkReminder() {
 }
 
 void DrinkReminder::Open() {
-    CFramePopupDlg::Spec spec;
-    spec.title = QStringLiteral("喝水提醒");
-    spec.corner = true;
-    spec.makeContent = [this](CFramePopupDlg& frame) {
+    CFramePopupDlg::Setup setup;
+    setup.title = QStringLiteral("喝水提醒");
+    setup.corner = true;
+    setup.makeContent = [this](CFramePopupDlg& frame) {
         auto panel = std::make_unique<CDrinkWaterShowDlg>();
         connect(panel.get(), &CDrinkWaterShowDlg::DismissRequested, &frame,
                 [&frame] { frame.Close(1); });
@@ -31,12 +31,12 @@ void DrinkReminder::Open() {
         });
         return panel;
     };
-    spec.remindersOn = &SettingsStore::GetRemindOnTimeDrk;
-    spec.setRemindersOn = &SettingsStore::SetRemindOnTimeDrk;
+    setup.remindersOn = &SettingsStore::GetRemindOnTimeDrk;
+    setup.setRemindersOn = &SettingsStore::SetRemindOnTimeDrk;
     // The drink reminder's settings live on the main window's page.
-    spec.openSettings = [this] {
+    setup.openSettings = [this] {
         scheduler_.RequestPage(QStringLiteral("btn_drinkwater_set"), true);
     };
-    frame_ = CFramePopupDlg::Open(std::move(spec));
+    frame_ = CFramePopupDlg::Open(std::move(setup));
     scheduler_.Showing(ReminderKind::Drink, frame_);
 }

@@ -44,12 +44,12 @@ void RelaxReminder::Raise() {
 
 void RelaxReminder::OpenSettingsFrame(QWidget* owner) {
     if (settingsFrame_) return;
-    CFramePopupDlg::Spec spec;
-    spec.title = QStringLiteral("休息提醒设置");
-    spec.makeContent = [this](CFramePopupDlg&) {
+    CFramePopupDlg::Setup setup;
+    setup.title = QStringLiteral("休息提醒设置");
+    setup.makeContent = [this](CFramePopupDlg&) {
         return std::make_unique<CHaveRelaxDlg>(scheduler_);
     };
-    spec.remindersOn = &SettingsStore::GetRemindOnTime;
-    spec.setRemindersOn = &SettingsStore::SetRemindOnTime;
-    settingsFrame_ = CFramePopupDlg::Open(std::move(spec), owner);
+    setup.remindersOn = &SettingsStore::GetRemindOnTime;
+    setup.setRemindersOn = &SettingsStore::SetRemindOnTime;
+    settingsFrame_ = CFramePopupDlg::Open(std::move(setup), owner);
 }

@@ -12,27 +12,27 @@ constexpr QPoint kMenuOffset(-96, 10);
 
 }  // namespace
 
-CFramePopupDlg* CFramePopupDlg::Open(Spec spec, QWidget* owner) {
-    auto* frame = new CFramePopupDlg(std::move(spec));
-    const bool corner = frame->spec_.corner;
+CFramePopupDlg* CFramePopupDlg::Open(Setup setup, QWidget* owner) {
+    auto* frame = new CFramePopupDlg(std::move(setup));
+    const bool corner = frame->setup_.corner;
     return Reminders::CreateReminderWindow(*frame, !corner, corner ? nullptr : owner) ? frame
                                                                                       : nullptr;
 }
 
-CFramePopupDlg::CFramePopupDlg(Spec spec) : spec_(std::move(spec)) {}
+CFramePopupDlg::CFramePopupDlg(Setup setup) : setup_(std::move(setup)) {}
 
 ui::Control* CFramePopupDlg::CreateControl(const QString& tag) {
-    if (tag != QLatin1String("ChildWndControl") || !spec_.makeContent) return nullptr;
-    content_ = spec_.makeContent(*this);
+    if (tag != QLatin1String("ChildWndControl") || !setup_.makeContent) return nullptr;
+    content_ = setup_.makeContent(*this);
     if (!content_ || !content_->CreateChild(this)) return nullptr;
     return CWndUI::CreateHost(content_.get());
 }
 
 void CFramePopupDlg::OnInit() {
-    if (ui::Control* title = Find("label_title")) title->SetText(spec_.title);
+    if (ui::Control* title = Find("label_title")) title->SetText(setup_.title);
     OnClick("btn_main_menu", [this] { OpenMenu(); });
     OnClick("btn_wnd_close", [this] { Close(1); });
-    if (spec_.corner) {
+    if (setup_.corner) {
         // From just below the work area, up into the corner.
         Reminders::CornerSlide::PlaceBelow(*this);
         show();
@@ -53,16 +53,17 @@ void CFramePopupDlg::OpenMenu() {
     if (!menu) return;
     connect(menu, &ui::MenuWnd::itemChosen, this, &CFramePopupDlg::OnMenuCommand);
     // The tick says "no more reminders" is in force.
-    const bool on = !spec_.remindersOn || spec_.remindersOn();
+    const bool on = !setup_.remindersOn || setup_.remindersOn();
     menu->SetItemIcon(QStringLiteral("menu_frame_nopop"),
                       on ? QString() : QStringLiteral("menu_tick.png"));
 }
 
 void CFramePopupDlg::OnMenuCommand(const QString& item) {
     if (item == QLatin1String("menu_frame_nopop")) {
-        if (spec_.remindersOn && spec_.setRemindersOn) spec_.setRemindersOn(!spec_.remindersOn());
+        if (setup_.remindersOn && setup_.setRemindersOn)
+            setup_.setRemindersOn(!setup_.remindersOn());
     } else if (item == QLatin1String("menu_frame_tipset")) {
-        if (spec_.openSettings) spec_.openSettings();
+        if (setup_.openSettings) setup_.openSettings();
     }
     // "意见反馈" does nothing.
 }

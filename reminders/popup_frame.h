@@ -14,7 +14,7 @@
 class CFramePopupDlg : public ui::WindowBase {
     Q_OBJECT
   public:
-    struct Spec {
+    struct Setup {
         QString title;
         // In the corner without taking the focus (a reminder), or centred and active.
         bool corner = false;
@@ -28,7 +28,7 @@ class CFramePopupDlg : public ui::WindowBase {
     };
 
     // Opens a frame; nullptr when its layout cannot be built.
-    static CFramePopupDlg* Open(Spec spec, QWidget* owner = nullptr);
+    static CFramePopupDlg* Open(Setup setup, QWidget* owner = nullptr);
 
     ui::WindowBase* Content() const { return content_.get(); }
     bool IsSliding() const { return slideTimer_.isActive(); }
@@ -44,10 +44,10 @@ class CFramePopupDlg : public ui::WindowBase {
     void OnInit() override;
 
   private:
-    explicit CFramePopupDlg(Spec spec);
+    explicit CFramePopupDlg(Setup setup);
     void OpenMenu();
 
-    Spec spec_;
+    Setup setup_;
     std::unique_ptr<ui::WindowBase> content_;
     QTimer slideTimer_;
 };
