@@ -57,6 +57,8 @@ QFont FittedFont(const QFont& font, const QString& text, int width) {
     QFont fitted = font;
     const int size = font.pixelSize();
     if (size <= 0 || width <= 0) return fitted;
+    // The usual case, from the font's cached advances: the whole line fits, ink and all.
+    if (QFontMetrics(font).horizontalAdvance(text) <= width) return fitted;
     for (int px = size; px >= kSmallestFittedPx; --px) {
         fitted.setPixelSize(px);
         // The ink, not the advance: a full-width colon's blank half may run out of sight.
