@@ -32,6 +32,9 @@ class NullServices final : public Services {
     QRect WorkArea(const QScreen* screen) override {
         return screen ? screen->availableGeometry() : QRect();
     }
+    std::unique_ptr<Watch> KeepAbove(std::vector<WId>, std::function<std::vector<WId>()>) override {
+        return nullptr;
+    }
     std::unique_ptr<Watch> WatchTraySelection(std::function<void()>) override { return nullptr; }
 
   private:

@@ -5,6 +5,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class GammaBackend;
 class QScreen;
@@ -46,6 +47,14 @@ class Services {
     // The part of `screen` that windows may cover: the monitor less the panels and docks.
     // Callers pass the primary screen for now.
     virtual QRect WorkArea(const QScreen* screen) = 0;
+
+    // Keeps `windows` (unmanaged ones, in stacking order from the bottom) right above the topmost
+    // window the window manager manages, restacking them whenever one comes over them, until the
+    // watch goes; then hands the keyboard back to the window that was active before. The windows
+    // `allowedAbove` names at that moment (a menu, a question, a settings frame of ours) may stay
+    // above them. Null where windows cannot be followed.
+    virtual std::unique_ptr<Watch> KeepAbove(std::vector<WId> windows,
+                                             std::function<std::vector<WId>()> allowedAbove) = 0;
 
     // Calls `changed` on the UI thread when the owner of the screen's XEmbed tray selection
     // changes (a tray manager starting, ending or crashing), until the watch goes. Null where

@@ -18,6 +18,8 @@ class Services final : public platform::Services {
     bool CompositorRunning() override;
     void KeepOutOfTaskbar(WId window) override;
     QRect WorkArea(const QScreen* screen) override;
+    std::unique_ptr<platform::Watch> KeepAbove(
+        std::vector<WId> windows, std::function<std::vector<WId>()> allowedAbove) override;
     std::unique_ptr<platform::Watch> WatchTraySelection(std::function<void()> changed) override;
 
   private:

@@ -1,6 +1,7 @@
 #include <QTest>
 
 #include "platform/platform.h"
+#include "platform/x11/stacking.h"
 #include "platform/x11/work_area.h"
 
 using Strut = std::vector<unsigned long>;
@@ -16,6 +17,8 @@ class TestPlatform : public QObject {
     void choice();
     void struts_data();
     void struts();
+    void keptAbove_data();
+    void keptAbove();
 };
 
 void TestPlatform::choice_data() {
@@ -64,6 +67,35 @@ void TestPlatform::struts() {
     QFETCH(Strut, strut);
     x11::SubtractStrut(monitor, strut, QSize(3840, 1080));
     QTEST(monitor, "area");
+}
+
+
+void TestPlatform::keptAbove_data() {
+    // The root's children from the bottom up, one letter each: K kept, A ours and allowed above,
+    // W another program's window, m an unmapped window or others' menu (it covers nothing).
+    QTest::addColumn<QString>("stack");
+    QTest::addColumn<QString>("goAbove");  // the window to go right above, or empty
+    QTest::newRow("on top already") << "WmKK" << "";
+    QTest::newRow("others' menus above stay") << "WKKm" << "";
+    QTest::newRow("a window raised over them") << "KKW" << "W";
+    QTest::newRow("one of them left below") << "KWK" << "W";
+    QTest::newRow("our question above them") << "WKKA" << "";
+    QTest::newRow("our question caught under them") << "WAKK" << "W";
+    QTest::newRow("our frame buried under another window") << "AKKW" << "W";
+    QTest::newRow("no other window") << "mKK" << "";
+}
+
+void TestPlatform::keptAbove() {
+    QFETCH(QString, stack);
+    QFETCH(QString, goAbove);
+    std::vector<x11::Stacked> windows;
+    for (qsizetype i = 0; i < stack.size(); ++i) {
+        const QChar c = stack[i];
+        windows.push_back({static_cast<unsigned long>(c.unicode()), c == 'K', c == 'A',
+                           c == 'W' || c == 'A'});
+    }
+    const std::optional<unsigned long> sibling = x11::SiblingToGoAbove(windows);
+    QCOMPARE(sibling ? QString(QChar(static_cast<char16_t>(*sibling))) : QString(), goAbove);
 }
 
 QTEST_APPLESS_MAIN(TestPlatform)
