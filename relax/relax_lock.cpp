@@ -1,6 +1,7 @@
 #include "relax/relax_lock.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QScreen>
@@ -11,6 +12,7 @@
 #include "relax/log.h"
 #include "relax/relax_reminder.h"
 #include "reminders/reminder_window.h"
+#include "ui/controls.h"
 #include "ui/menu.h"
 #include "ui/skin_package.h"
 #include "ui/skin_paint.h"
@@ -21,23 +23,29 @@ constexpr int kCarouselPages = 6;
 // The lock's menu opens left of its button, right below it.
 constexpr QPoint kMenuOffset(-96, 0);
 const char* const kVeil = "bk_fullscreen.png";
+// What window lists and screen readers call the lock and its veils.
+const char* const kTitle = "休息中 · 悦息伙伴";
+// Out of the window manager's hands: it can neither iconify these windows nor take their place
+// above the others away, as some do from a full-screen window right after it maps. The platform
+// keeps them above every managed window; others' menus, notifications and the screen locker,
+// unmanaged too, stay above them.
+constexpr Qt::WindowFlags kUnmanaged =
+    Qt::Tool | Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint;
 
-// Full screen on `screen`, above everything: the window manager's full-screen and above states,
-// and the screen's whole area for a desktop without one.
+// The whole of `screen`, above everything.
 void CoverScreen(QWidget& window, QScreen* screen) {
-    window.setGeometry(screen->geometry());
     if (QWindow* handle = window.windowHandle()) handle->setScreen(screen);
-    window.showFullScreen();
+    window.setGeometry(screen->geometry());
+    window.show();
     window.raise();
 }
 
 // The dark veil that covers a screen the break content is not on.
 class Veil : public QWidget {
   public:
-    Veil()
-        : QWidget(nullptr,
-                  Qt::Window | Qt::FramelessWindowHint | Qt::Tool | Qt::WindowStaysOnTopHint) {
+    Veil() : QWidget(nullptr, Qt::Window | kUnmanaged) {
         setAttribute(Qt::WA_ShowWithoutActivating);
+        setWindowTitle(QString::fromUtf8(kTitle));
         if (platform::Current().CompositorRunning()) setAttribute(Qt::WA_TranslucentBackground);
     }
 
@@ -68,7 +76,12 @@ bool CHaveRelaxLockDlg::Open() {
         setPalette(dark);
         setAutoFillBackground(true);
     }
-    return Reminders::CreateReminderWindow(*this, true);
+    if (!Create(nullptr, kUnmanaged)) {
+        OnFinalMessage();
+        return false;
+    }
+    setWindowTitle(QString::fromUtf8(kTitle));
+    return true;
 }
 
 bool CHaveRelaxLockDlg::IsFinished() const {
@@ -93,6 +106,13 @@ void CHaveRelaxLockDlg::OnInit() {
         // Over: the completion view waits for the user.
         if (c_.relax) c_.relax->setVisible(false);
         if (c_.end) c_.end->setVisible(true);
+        // The button now ends nothing: it says what it does.
+        if (auto* over = Find<ui::Button>("btn_relax_over")) {
+            over->SetAttribute(QStringLiteral("normalimage"),
+                               QStringLiteral("file='btn_relax_done.png' source='0,0,100,40'"));
+            over->SetAttribute(QStringLiteral("pushedimage"),
+                               QStringLiteral("file='btn_relax_done.png' source='100,0,200,40'"));
+        }
     });
     break_.Start(SettingsStore::GetRelaxMinute() * 60LL);
     // A new draw at every break: either picture mode may come, whatever came before.
@@ -106,7 +126,51 @@ void CHaveRelaxLockDlg::OnInit() {
     connect(qGuiApp, &QGuiApplication::screenRemoved, this, &CHaveRelaxLockDlg::CoverScreens);
     connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this,
             &CHaveRelaxLockDlg::CoverScreens);
+    // Keys typed into another program as the lock appears must not act on it.
+    ui::FocusMarks::Instance().SetShown(false);
+    qApp->installEventFilter(this);
     ShowWithFocus();
+}
+
+bool CHaveRelaxLockDlg::eventFilter(QObject* watched, QEvent* event) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this) return false;
+    switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride: {
+            // Only once the user has moved the focus on purpose, and can see it, do keys act:
+            // typing goes nowhere, a Tab shows the focus.
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Tab || key == Qt::Key_Backtab) return false;
+            return !ui::FocusMarks::Instance().Shown() || key == Qt::Key_Escape;
+        }
+        case QEvent::MouseButtonPress:
+            // The window manager hands unmanaged windows no keyboard: a click takes it.
+            if (!isActiveWindow()) activateWindow();
+            return false;
+        default:
+            return false;
+    }
+}
+
+void CHaveRelaxLockDlg::Raise() {
+    for (const auto& veil : veils_) veil->raise();
+    raise();
+}
+
+std::vector<WId> CHaveRelaxLockDlg::AllowedAbove() const {
+    // What the lock opened (its menu, its settings frame) and questions that wait for an answer.
+    std::vector<WId> ids;
+    const QWindow* lock = windowHandle();
+    for (QWindow* w : QGuiApplication::topLevelWindows()) {
+        if (!w->isVisible() || w == lock) continue;
+        bool ours = w->modality() != Qt::NonModal;
+        for (const QWindow* p = w->transientParent(); p && !ours; p = p->transientParent())
+            ours = p == lock;
+        if (ours) ids.push_back(w->winId());
+    }
+    return ids;
 }
 
 void CHaveRelaxLockDlg::SetPictureMode(PictureMode mode) {
@@ -171,11 +235,16 @@ void CHaveRelaxLockDlg::CoverScreens() {
     // Screens may overlap (the desktop's fallback monitor over all of them): the break stays
     // above the veils, where its buttons can be reached.
     raise();
+    std::vector<WId> kept;
+    for (const auto& veil : veils_) kept.push_back(veil->winId());
+    kept.push_back(winId());
+    keptAbove_.reset();
+    keptAbove_ = platform::Current().KeepAbove(std::move(kept), [this] { return AllowedAbove(); });
 }
 
 void CHaveRelaxLockDlg::OnFinalMessage() {
-    // Leaving full screen first hands the window manager back its placement of the desktop.
-    if (isFullScreen()) showNormal();
+    qApp->removeEventFilter(this);
+    keptAbove_.reset();
     veils_.clear();
     deleteLater();
 }

@@ -8,6 +8,9 @@
 #include "ui/window_base.h"
 
 class QScreen;
+namespace platform {
+class Watch;
+}
 class RelaxReminder;
 
 // The break on the whole screen: a veil over every monitor, and on the primary one the time
@@ -37,16 +40,20 @@ class CHaveRelaxLockDlg : public ui::WindowBase {
     const Countdown& BreakCountdown() const { return break_; }
     // The actions of the lock's menu items.
     void OnMenuCommand(const QString& item);
+    // Brings the lock and its veils to the front.
+    void Raise();
     // The windows that veil the other screens, one per screen but the primary.
     const std::vector<std::unique_ptr<QWidget>>& Veils() const { return veils_; }
 
   protected:
     void OnInit() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void BreakTick(long long remaining);
     void Page(int step);
     void OpenMenu();
+    std::vector<WId> AllowedAbove() const;
 
   private slots:
     // The lock on the primary screen, a veil on each other one; again when screens change.
@@ -65,4 +72,5 @@ class CHaveRelaxLockDlg : public ui::WindowBase {
         ui::Control* time = nullptr;
     } c_;
     std::vector<std::unique_ptr<QWidget>> veils_;
+    std::unique_ptr<platform::Watch> keptAbove_;
 };

@@ -37,13 +37,18 @@ void RelaxReminder::OpenLock() {
 
 void RelaxReminder::Raise() {
     if (lock_)
-        lock_->raise();
+        lock_->Raise();
     else if (prompt_)
         prompt_->raise();
 }
 
 void RelaxReminder::OpenSettingsFrame(QWidget* owner) {
-    if (settingsFrame_) return;
+    if (settingsFrame_) {
+        // Perhaps gone under another window: asked for again, it comes back.
+        settingsFrame_->raise();
+        settingsFrame_->activateWindow();
+        return;
+    }
     CFramePopupDlg::Setup setup;
     setup.title = QStringLiteral("休息提醒设置");
     setup.makeContent = [this](CFramePopupDlg&) {

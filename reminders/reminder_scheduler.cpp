@@ -143,6 +143,8 @@ void ReminderScheduler::FallDue(ReminderKind kind) {
         c.waiting = true;
     } else if (!IsShowing(kind)) {  // one at a time: a reminder that shows is not queued
         Open(kind);
+    } else if (c.reminder.raise) {  // it comes to the front instead, perhaps from under others
+        c.reminder.raise();
     }
 }
 

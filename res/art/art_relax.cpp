@@ -352,8 +352,8 @@ void ChevronGlyph(QPainter& p, bool next) {
     p.drawPolyline(points, 3);
 }
 
-QImage DrawOverButton() {
-    return Strip(QSize(100, 40), 2, [](QPainter& p, const QRectF& r, int state) {
+QImage DrawOverButton(const char* text) {
+    return Strip(QSize(100, 40), 2, [text](QPainter& p, const QRectF& r, int state) {
         const bool pushed = state == 1;
         const QRectF pill = r.adjusted(1, 2, -1, -2);
         FillPath(p, RoundRect(pill, pill.height() / 2),
@@ -361,7 +361,7 @@ QImage DrawOverButton() {
                           pushed ? kOrangeDeep : kOrange));
         StrokePath(p, RoundRect(pill.adjusted(0.5, 0.5, -0.5, -0.5), pill.height() / 2 - 0.5),
                    QPen(WithAlpha(kWhite, pushed ? 0.15 : 0.3), 1.0));
-        Label(p, r.toRect().translated(0, pushed ? 1 : 0), Qt::AlignCenter, "结束休息",
+        Label(p, r.toRect().translated(0, pushed ? 1 : 0), Qt::AlignCenter, text,
               UiFont(15, true), kWhite);
     });
 }
@@ -1189,7 +1189,8 @@ std::vector<Picture> RelaxPictures() {
         {"btn_relax_next.png",
          DarkRoundButton(QSize(28, 28), 13.5, [](QPainter& p) { ChevronGlyph(p, true); }),
          kVeilGround},
-        {"btn_relax_over.png", DrawOverButton(), kVeilGround},
+        {"btn_relax_over.png", DrawOverButton("结束休息"), kVeilGround},
+        {"btn_relax_done.png", DrawOverButton("完成"), kVeilGround},
     };
     const std::vector<Exercise> exercises = Exercises();
     const int count = static_cast<int>(exercises.size());

@@ -61,6 +61,7 @@ class TestRelaxWindows : public QObject {
     void lockBreak();
     void lockPaging();
     void lockMenu();
+    void lockKeysActOnlyAfterTab();
     void settingsPage();
     void settingsPagesFollowEachOther();
 
@@ -325,6 +326,38 @@ void TestRelaxWindows::lockMenu() {
     QCOMPARE(frame->parentWidget(), lock);
     QVERIFY(qobject_cast<CHaveRelaxDlg*>(frame->Content()));
     lock->OnMenuCommand("menu_relax_feedback");
+}
+
+// The lock appears while the user types elsewhere: no key acts on it (the menu's Space, Return on
+// a button, Escape) until a Tab shows where the focus is; a click hides the focus again.
+void TestRelaxWindows::lockKeysActOnlyAfterTab() {
+    desk_.relax->OpenLock();
+    CHaveRelaxLockDlg* lock = Lock(*desk_.relax);
+    QVERIFY(lock);
+    QWidget* menuButton = Find(lock, "btn_relax_set");
+    QWidget* over = Find(lock, "btn_relax_over");
+    const auto typeInto = [](QWidget* w) {
+        w->setFocus();
+        QTest::keyClicks(w, "git commit -m 'fix'");
+        for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Return, Qt::Key_Escape})
+            QTest::keyClick(w, key);
+    };
+    typeInto(menuButton);
+    typeInto(over);
+    QVERIFY(!OpenMenu("menu_relax_full.xml"));
+    QVERIFY(!lock->IsClosed());
+    QTest::keyClick(over, Qt::Key_Tab);
+    QTest::mouseClick(menuButton, Qt::LeftButton);  // the menu, by mouse; then the focus hides
+    ui::MenuWnd* menu = OpenMenu("menu_relax_full.xml");
+    QVERIFY(menu);
+    menu->Close(0);
+    QTRY_VERIFY(!OpenMenu("menu_relax_full.xml"));
+    typeInto(over);
+    QVERIFY(!lock->IsClosed());
+    QTest::keyClick(over, Qt::Key_Tab);
+    over->setFocus();
+    QTest::keyClick(over, Qt::Key_Return);
+    QTRY_VERIFY(lock->IsClosed());
 }
 
 // The page's rules: the switch with its full-screen neighbour and the timer, the interval never
