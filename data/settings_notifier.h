@@ -21,6 +21,9 @@ enum class SettingsKey {
     DrinkTargetOnce,
     RemindHourDrk,
     RemindMinuteDrk,
+    PauseWhenAway,
+    DeferWhenBusy,
+    AwaySecond,
     TodayTotal,
 };
 

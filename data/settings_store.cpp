@@ -46,6 +46,9 @@ enum Setting : size_t {
     kDrinkTargetOnce,
     kRemindHourDrk,
     kRemindMinuteDrk,
+    kPauseWhenAway,
+    kDeferWhenBusy,
+    kAwaySecond,
     kSettingCount
 };
 
@@ -89,6 +92,9 @@ constexpr std::array<KeyInfo, kSettingCount> kKeys = {{
     {kRemindHourDrk, "nRemindHourDrk", SettingsKey::RemindHourDrk, Kind::Int, 0, 0, 6},
     {kRemindMinuteDrk, "nRemindMinuteDrk", SettingsKey::RemindMinuteDrk, Kind::Int, 30, 0, 59,
      kMinuteItems},
+    {kPauseWhenAway, "bPauseWhenAway", SettingsKey::PauseWhenAway, Kind::Bool, 1},
+    {kDeferWhenBusy, "bDeferWhenBusy", SettingsKey::DeferWhenBusy, Kind::Bool, 1},
+    {kAwaySecond, "nAwaySecond", SettingsKey::AwaySecond, Kind::Int, 300, 5, 86400},
 }};
 
 constexpr bool TableFollowsEnum() {
@@ -628,6 +634,25 @@ bool GetRemindSoundDrk() {
 void SetRemindSoundDrk(bool on) {
     Store(kRemindSoundDrk, on ? 1 : 0);
 }
+bool GetPauseWhenAway() {
+    return Flag(kPauseWhenAway);
+}
+void SetPauseWhenAway(bool on) {
+    Store(kPauseWhenAway, on ? 1 : 0);
+}
+bool GetDeferWhenBusy() {
+    return Flag(kDeferWhenBusy);
+}
+void SetDeferWhenBusy(bool on) {
+    Store(kDeferWhenBusy, on ? 1 : 0);
+}
+int GetAwaySecond() {
+    return values[kAwaySecond];
+}
+void SetAwaySecond(int seconds) {
+    Store(kAwaySecond, seconds);
+}
+
 int GetDrinkTargetDay() {
     return values[kDrinkTargetDay];
 }

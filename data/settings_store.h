@@ -71,6 +71,9 @@ void CatchUp();
 // | nDrinkTargetOnce  | 300     | 1 to 99999; so a stored 0 reads as 300       | drink, panel    |
 // | nRemindHourDrk    | 0       | 0 to 6                                       | drink combo     |
 // | nRemindMinuteDrk  | 30      | 0 to 59, nearest multiple of 5 up to 55      | drink combo     |
+// | bPauseWhenAway    | true    | any nonzero number is true                   | drink and relax |
+// | bDeferWhenBusy    | true    | any nonzero number is true                   | drink and relax |
+// | nAwaySecond       | 300     | 5 to 86400: input unseen this long is away   | (stored only)   |
 //
 // A setter stores the value given as it is (the rule applies when it is read) and, when the
 // value read changes, writes the key through and announces changed(key) once. A value that
@@ -110,6 +113,15 @@ int GetRemindHourDrk();
 void SetRemindHourDrk(int hours);
 int GetRemindMinuteDrk();
 void SetRemindMinuteDrk(int minutes);
+
+// While the user is away both reminder clocks stand still; while busy (a full-screen program,
+// do-not-disturb, a call) reminders that fall due wait for the end.
+bool GetPauseWhenAway();
+void SetPauseWhenAway(bool on);
+bool GetDeferWhenBusy();
+void SetDeferWhenBusy(bool on);
+int GetAwaySecond();
+void SetAwaySecond(int seconds);
 
 // Decimal text to int the forgiving way: leading blanks, an optional sign, then digits; 0 when
 // there are none; values beyond the int range are clamped.

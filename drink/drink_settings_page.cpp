@@ -30,6 +30,7 @@ void CDrinkWaterDlg::OnInit() {
         {SettingsKey::RemindHourDrk, c_.hour, &SettingsStore::GetRemindHourDrk},
         {SettingsKey::RemindMinuteDrk, c_.minute, &SettingsStore::GetRemindMinuteDrk},
     };
+    Reminders::AddPresenceSwitches(*this, views_);
     ui::OnUserToggle(c_.remind, this, [this](bool on) {
         SettingsStore::SetRemindOnTimeDrk(on);
         if (on) SaveInterval();

@@ -8,6 +8,11 @@
 #include "reminders/reminder_scheduler.h"
 #include "reminders/reminder_window.h"
 
+namespace {
+// The two rows of the switches both reminders obey, below the frame's own height.
+constexpr int kPresenceRows = 64;
+}  // namespace
+
 RelaxReminder::RelaxReminder(ReminderScheduler& scheduler) : scheduler_(scheduler) {
     scheduler_.Install(ReminderKind::Relax, {[this] { OpenPrompt(); }, [this] { Raise(); }});
 }
@@ -51,6 +56,7 @@ void RelaxReminder::OpenSettingsFrame(QWidget* owner) {
     }
     CFramePopupDlg::Setup setup;
     setup.title = QStringLiteral("休息提醒设置");
+    setup.extraHeight = kPresenceRows;
     setup.makeContent = [this](CFramePopupDlg&) {
         return std::make_unique<CHaveRelaxDlg>(scheduler_);
     };

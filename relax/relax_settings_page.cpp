@@ -31,6 +31,7 @@ void CHaveRelaxDlg::OnInit() {
         {SettingsKey::RemindHour, c_.hour, &SettingsStore::GetRemindHour},
         {SettingsKey::RemindMinute, c_.minute, &SettingsStore::GetRemindMinute},
     };
+    Reminders::AddPresenceSwitches(*this, views_);
     ui::OnUserToggle(c_.remind, this, [this](bool on) {
         SettingsStore::SetRemindOnTime(on);
         if (on) SaveInterval();

@@ -32,6 +32,10 @@ void CFramePopupDlg::OnInit() {
     if (ui::Control* title = Find("label_title")) title->SetText(setup_.title);
     OnClick("btn_main_menu", [this] { OpenMenu(); });
     OnClick("btn_wnd_close", [this] { Close(1); });
+    if (setup_.extraHeight > 0) {
+        setMinimumHeight(minimumHeight() + setup_.extraHeight);
+        resize(width(), height() + setup_.extraHeight);
+    }
     if (setup_.corner) {
         // From just below the work area, up into the corner.
         Reminders::CornerSlide::PlaceBelow(*this);

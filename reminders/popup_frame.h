@@ -25,6 +25,8 @@ class CFramePopupDlg : public ui::WindowBase {
         std::function<void(bool on)> setRemindersOn;
         // The menu's "提醒设置"; nothing when empty (the frame is those settings already).
         std::function<void()> openSettings;
+        // Pixels the panel needs beyond the frame's own height.
+        int extraHeight = 0;
     };
 
     // Opens a frame; nullptr when its layout cannot be built.

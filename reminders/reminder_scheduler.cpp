@@ -12,6 +12,10 @@
 
 namespace {
 
+// What waited comes this long after the user is free again: not in the same second a
+// presentation ends or the screen unlocks.
+constexpr int kReleaseDelayMs = 5000;
+
 // A timer runs for at most a day: a due time further away is reached in steps.
 constexpr qint64 kLongestWaitMs = 24LL * 3600 * 1000;
 
@@ -74,6 +78,9 @@ ReminderScheduler::ReminderScheduler(QObject* parent) : QObject(parent) {
         timer.setTimerType(Qt::PreciseTimer);
         connect(&timer, &QTimer::timeout, this, [this, kind] { FallDue(kind); });
     }
+    release_.setSingleShot(true);
+    release_.setInterval(kReleaseDelayMs);
+    connect(&release_, &QTimer::timeout, this, &ReminderScheduler::Release);
 }
 
 ReminderScheduler::~ReminderScheduler() = default;
@@ -86,6 +93,13 @@ void ReminderScheduler::Start() {
     connect(&SettingsNotifier::Instance(), &SettingsNotifier::changed, this,
             [this](SettingsKey key) {
                 if (const std::optional<ReminderKind> kind = ClockOf(key)) Arm(*kind);
+                if (key == SettingsKey::PauseWhenAway && away_) {
+                    if (SettingsStore::GetPauseWhenAway())
+                        Pause();
+                    else
+                        Resume();
+                }
+                if (key == SettingsKey::DeferWhenBusy && !IsDeferring()) release_.start();
             });
     connect(&SettingsNotifier::Instance(), &SettingsNotifier::reloaded, this, [this] {
         for (ReminderKind kind : kKinds) Arm(kind);
@@ -121,13 +135,17 @@ void ReminderScheduler::Arm(ReminderKind kind) {
 
 void ReminderScheduler::Wake(ReminderKind kind) {
     Track& c = Of(kind);
+    if (IsPaused()) {  // it stands still; Resume sets it going
+        c.timer.stop();
+        return;
+    }
     const qint64 left = Clock::Current().Now().msecsTo(c.due);
     c.timer.start(static_cast<int>(std::clamp<qint64>(left, 0, kLongestWaitMs)));
 }
 
 void ReminderScheduler::FallDue(ReminderKind kind) {
     Track& c = Of(kind);
-    if (!c.due.isValid()) return;
+    if (!c.due.isValid() || IsPaused()) return;
     const QDateTime now = Clock::Current().Now();
     if (now < c.due) {  // a step of a long wait, or the clock went back
         Wake(kind);
@@ -154,7 +172,68 @@ void ReminderScheduler::Recheck() {
 }
 
 bool ReminderScheduler::HeldBack(ReminderKind kind) const {
-    return AnyOpen(Of(Other(kind)).fullScreen);
+    return AnyOpen(Of(Other(kind)).fullScreen) || IsDeferring() || IsPaused();
+}
+
+bool ReminderScheduler::IsPaused() const {
+    return away_ && SettingsStore::GetPauseWhenAway();
+}
+
+bool ReminderScheduler::IsDeferring() const {
+    return busy_ && SettingsStore::GetDeferWhenBusy();
+}
+
+void ReminderScheduler::SetAway(bool away, const QDateTime& since) {
+    if (away == away_) return;
+    away_ = away;
+    if (away) {
+        const QDateTime now = Clock::Current().Now();
+        awaySince_ = since.isValid() && since <= now ? since : now;
+        if (IsPaused()) Pause();
+    } else if (SettingsStore::GetPauseWhenAway()) {
+        Resume();
+    }
+}
+
+void ReminderScheduler::Pause() {
+    qCDebug(lcReminders).noquote() << "away since" << Stamp(awaySince_) << ": the clocks stand";
+    for (ReminderKind kind : kKinds) Of(kind).timer.stop();
+}
+
+void ReminderScheduler::Resume() {
+    const QDateTime now = Clock::Current().Now();
+    const qint64 absence = awaySince_.secsTo(now);
+    qCDebug(lcReminders).noquote() << "back after" << absence << "s";
+    for (ReminderKind kind : kKinds) {
+        Track& c = Of(kind);
+        if (!c.due.isValid()) continue;
+        if (kind == ReminderKind::Relax && absence >= SettingsStore::GetRelaxMinute() * 60LL) {
+            // The absence was the break.
+            c.waiting = false;
+            Arm(kind);
+            continue;
+        }
+        // Where it stood when the user left, never more than an interval away (a reminder that
+        // came meanwhile was due from then).
+        const qint64 left = std::clamp<qint64>(awaySince_.secsTo(c.due), 0, Interval(kind));
+        c.due = now.addSecs(left);
+        Wake(kind);
+        qCDebug(lcReminders).noquote() << NameOf(kind) << "due" << Stamp(c.due);
+        emit DueChanged(kind);
+    }
+    release_.start();
+}
+
+void ReminderScheduler::SetBusy(bool busy) {
+    if (busy == busy_) return;
+    busy_ = busy;
+    qCDebug(lcReminders) << (busy ? "busy: reminders wait" : "free again");
+    if (!busy) release_.start();
+}
+
+void ReminderScheduler::Release() {
+    for (ReminderKind kind : kKinds)
+        if (Of(kind).waiting && !HeldBack(kind) && !IsShowing(kind)) Open(kind);
 }
 
 bool ReminderScheduler::Request(ReminderKind kind) {

@@ -53,6 +53,19 @@ class ReminderScheduler : public QObject {
     // due meanwhile comes once, now, and its interval counts from then; the others keep their
     // due times.
     void Recheck();
+    // The user as the desktop sees them: away since their last input (at once when the session
+    // locks or the machine sleeps), or back; busy (a full-screen program, do-not-disturb, a call)
+    // or not. What follows is the stored switches': while away the clocks stand still and an
+    // absence as long as a break was one, so the relax clock starts over; while busy, reminders
+    // that fall due wait and come once, a few seconds after it ends.
+    void SetAway(bool away, const QDateTime& since = {});
+    void SetBusy(bool busy);
+    // Away or busy, with the switch that makes it count on.
+    bool IsPaused() const;
+    bool IsDeferring() const;
+    // The timer that lets what waited come a few seconds after the user is free again.
+    const QTimer& ReleaseTimer() const { return release_; }
+
     // A reminder asks for a page of the main window (its settings, the drink achievements),
     // brought to the front or not.
     void RequestPage(const QString& button, bool show) { emit PageRequested(button, show); }
@@ -90,6 +103,14 @@ class ReminderScheduler : public QObject {
     void Open(ReminderKind kind);
     bool HeldBack(ReminderKind kind) const;
     void WindowGone(ReminderKind kind);
+    void Pause();
+    void Resume();
+    // What waited and may come now, the relax prompt first.
+    void Release();
 
     std::array<Track, 2> clocks_;
+    bool away_ = false;
+    QDateTime awaySince_;
+    bool busy_ = false;
+    QTimer release_;
 };

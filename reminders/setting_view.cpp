@@ -2,7 +2,9 @@
 
 #include <QLineEdit>
 
+#include "data/settings_store.h"
 #include "ui/controls.h"
+#include "ui/window_base.h"
 
 namespace Reminders {
 
@@ -18,6 +20,17 @@ void ShowSettings(std::span<const SettingView> views, std::optional<SettingsKey>
             if (!edit->LineEdit()->hasFocus()) ui::SetControlInt(edit, value);
         }
     }
+}
+
+void AddPresenceSwitches(ui::WindowBase& page, std::vector<SettingView>& views) {
+    auto* away = page.Find<ui::CheckBox>("check_pause_away");
+    auto* busy = page.Find<ui::CheckBox>("check_defer_busy");
+    views.push_back(
+        {SettingsKey::PauseWhenAway, away, [] { return int(SettingsStore::GetPauseWhenAway()); }});
+    views.push_back(
+        {SettingsKey::DeferWhenBusy, busy, [] { return int(SettingsStore::GetDeferWhenBusy()); }});
+    ui::OnUserToggle(away, &page, &SettingsStore::SetPauseWhenAway);
+    ui::OnUserToggle(busy, &page, &SettingsStore::SetDeferWhenBusy);
 }
 
 }  // namespace Reminders

@@ -2,11 +2,13 @@
 
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "data/settings_notifier.h"
 
 namespace ui {
 class Control;
+class WindowBase;
 }
 
 namespace Reminders {
@@ -24,5 +26,9 @@ struct SettingView {
 // value no combo item shows leaves the combo as it is; a field the user is typing into is left
 // to the typing.
 void ShowSettings(std::span<const SettingView> views, std::optional<SettingsKey> key = {});
+
+// The switches both reminders obey, on either reminder's page: "离开时暂停计时" and
+// "全屏、勿扰或通话时推迟提醒". Adds their views and stores what the user switches.
+void AddPresenceSwitches(ui::WindowBase& page, std::vector<SettingView>& views);
 
 }  // namespace Reminders

@@ -53,6 +53,9 @@ class TestReminderScheduler : public QObject {
     void countdownEndsAtAWallClockMoment();
     void cornerRestsBesideOthers_data();
     void cornerRestsBesideOthers();
+    void awayStopsTheClocks_data();
+    void awayStopsTheClocks();
+    void busyDefersThenComesOnce();
 
   private:
     void Open(int hours, int minutes);
@@ -61,6 +64,7 @@ class TestReminderScheduler : public QObject {
     std::unique_ptr<ReminderScheduler> scheduler_;
     int opened_[2] = {0, 0};
     int raised_[2] = {0, 0};
+    QList<int> order_;  // the kinds opened, in turn
 };
 
 void TestReminderScheduler::initTestCase() {
@@ -79,7 +83,8 @@ void TestReminderScheduler::init() {
     scheduler_ = std::make_unique<ReminderScheduler>();
     for (int k : {0, 1})
         scheduler_->Install(static_cast<ReminderKind>(k),
-                            {[this, k] { ++opened_[k]; }, [this, k] { ++raised_[k]; }});
+                            {[this, k] { ++opened_[k], order_ << k; }, [this, k] { ++raised_[k]; }});
+    order_.clear();
 }
 
 void TestReminderScheduler::cleanup() {
@@ -186,6 +191,66 @@ void TestReminderScheduler::fullScreenBreakHoldsBackTheDrink() {
     lock.Close(1);
     QTRY_COMPARE(opened_[1], 2);  // then once, however often it fell due
     QVERIFY(!scheduler_->IsWaiting(ReminderKind::Drink));
+}
+
+void TestReminderScheduler::awayStopsTheClocks_data() {
+    QTest::addColumn<bool>("pausing");
+    QTest::addColumn<int>("absentMinutes");  // from the last input to the return
+    QTest::addColumn<int>("drinkLeft");      // minutes from the return
+    QTest::addColumn<int>("relaxLeft");
+    // Drink every 30 minutes, a break every 2 hours lasting 10; the last input at 10:05.
+    QTest::newRow("short absence: both go on") << true << 9 << 25 << 115;
+    QTest::newRow("as long as a break: it was one") << true << 10 << 25 << 120;
+    QTest::newRow("longer than an interval") << true << 300 << 25 << 120;
+    QTest::newRow("pausing switched off") << false << 9 << 16 << 106;
+}
+
+// While away the clocks stand and nothing opens, even when a timer fires; back, they go on from
+// where they stood, and an absence as long as a break restarts the relax clock.
+void TestReminderScheduler::awayStopsTheClocks() {
+    QFETCH(bool, pausing);
+    QFETCH(int, absentMinutes);
+    SettingsStore::SetPauseWhenAway(pausing);
+    Open(0, 30);
+    const QDateTime lastInput = clock_.now.addSecs(5 * 60);
+    clock_.now = lastInput.addSecs(5 * 60);  // the idle stretch has passed
+    scheduler_->SetAway(true, lastInput);
+    QCOMPARE(scheduler_->IsPaused(), pausing);
+    clock_.now = lastInput.addSecs(absentMinutes * 60);
+    if (pausing) {
+        Fire(scheduler_->Timer(ReminderKind::Drink));
+        scheduler_->Recheck();  // a resume from a suspend
+        QCOMPARE(opened_[1] + opened_[0], 0);
+    }
+    scheduler_->SetAway(false);
+    QTEST(int(clock_.now.secsTo(scheduler_->NextDue(ReminderKind::Drink)) / 60), "drinkLeft");
+    QTEST(int(clock_.now.secsTo(scheduler_->NextDue(ReminderKind::Relax)) / 60), "relaxLeft");
+}
+
+// While busy, reminders that fall due wait, the clocks still counting; a few seconds after, the
+// relax prompt comes, then one drink reminder. What the user asks for comes at once.
+void TestReminderScheduler::busyDefersThenComesOnce() {
+    Open(0, 30);
+    scheduler_->SetBusy(true);
+    for (int i = 0; i < 4; ++i) {  // two hours
+        clock_.now = clock_.now.addSecs(1800);
+        Fire(scheduler_->Timer(ReminderKind::Drink));
+    }
+    Fire(scheduler_->Timer(ReminderKind::Relax));
+    QCOMPARE(order_, QList<int>());
+    QCOMPARE(scheduler_->NextDue(ReminderKind::Drink), clock_.now.addSecs(1800));
+    scheduler_->SetBusy(false);
+    QVERIFY(scheduler_->ReleaseTimer().isActive());
+    QCOMPARE(order_, QList<int>());
+    Fire(scheduler_->ReleaseTimer());
+    QCOMPARE(order_, QList<int>({0, 1}));
+    scheduler_->SetBusy(true);
+    QVERIFY(scheduler_->Request(ReminderKind::Drink));
+    QCOMPARE(opened_[1], 2);
+    SettingsStore::SetDeferWhenBusy(false);  // busy counts no more
+    clock_.now = clock_.now.addSecs(1800);
+    Fire(scheduler_->Timer(ReminderKind::Drink));
+    QCOMPARE(opened_[1], 3);
 }
 
 void TestReminderScheduler::switchedOffHasNoDueTime() {
