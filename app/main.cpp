@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <QDBusConnection>
 #include "app/main_window.h"
 #include "app/single_instance.h"
+#include "app/status.h"
 #include "app/tray_icon.h"
 #include "app/unix_signals.h"
 
@@ -29,6 +31,7 @@ constexpr int kExitCannotLock = -1;
 constexpr int kExitAlreadyRunning = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitNoMainWindow = 3;
+constexpr int kExitNotRunning = 4;  // --status with no instance to ask
 
 struct Options {
     SingleInstance::Command command = SingleInstance::Command::Show;
@@ -58,6 +61,12 @@ Options ReadCommandLine(int argc, char* argv[]) {
         QStringLiteral("Open the rest-break reminder now, in the running instance (this start "
                        "then exits 0) or, when none runs, in this one."));
     parser.addOption(breakNow);
+    const QCommandLineOption status(
+        QStringLiteral("status"),
+        QStringLiteral("Print the running instance's state as 'key: value' lines (next drink "
+                       "reminder and break, the filter, away and busy) and exit; exit 4 when "
+                       "none runs."));
+    parser.addOption(status);
     const auto fail = [&program](const QString& what) {
         std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", qPrintable(program),
                      qPrintable(what), qPrintable(program));
@@ -79,8 +88,10 @@ Options ReadCommandLine(int argc, char* argv[]) {
         std::exit(0);
     }
     Options options;
-    if (parser.isSet(drinkNow) && parser.isSet(breakNow))
-        fail(QStringLiteral("--drink-now and --break-now ask for one reminder each; give one"));
+    if (int(parser.isSet(drinkNow)) + int(parser.isSet(breakNow)) + int(parser.isSet(status)) > 1)
+        fail(QStringLiteral("--drink-now, --break-now and --status ask for one thing each; give "
+                            "one"));
+    if (parser.isSet(status)) options.command = SingleInstance::Command::Status;
     if (parser.isSet(drinkNow)) options.command = SingleInstance::Command::DrinkNow;
     if (parser.isSet(breakNow)) options.command = SingleInstance::Command::BreakNow;
     return options;
@@ -98,6 +109,8 @@ void OpenAsked(SingleInstance::Command command, CMainDlg& mainWindow,
             break;
         case SingleInstance::Command::Show:
             mainWindow.ShowWithFocus();
+            break;
+        case SingleInstance::Command::Status:  // answered by the instance itself
             break;
     }
 }
@@ -121,6 +134,17 @@ int main(int argc, char* argv[]) {
 
     SingleInstance instance(SingleInstance::PrivateFolder(), SingleInstance::InstanceKey());
     const SingleInstance::Role role = instance.Claim(options.command);
+    if (options.command == SingleInstance::Command::Status) {
+        SettingsStore::CloseSettings();
+        if (role == SingleInstance::Role::Failed) return kExitCannotLock;
+        if (role == SingleInstance::Role::First || instance.StatusAnswer().isEmpty()) {
+            std::fputs("vita-companion is not running\n", stderr);
+            return kExitNotRunning;
+        }
+        std::fwrite(instance.StatusAnswer().constData(), 1,
+                    static_cast<size_t>(instance.StatusAnswer().size()), stdout);
+        return 0;
+    }
     if (role != SingleInstance::Role::First) {
         SettingsStore::CloseSettings();
         if (role == SingleInstance::Role::Failed) return kExitCannotLock;
@@ -150,6 +174,14 @@ int main(int argc, char* argv[]) {
             QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
             QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"),
             &scheduler, SLOT(OnPrepareForSleep(bool)));
+        instance.SetStatusSource([&scheduler] {
+            StatusFacts facts;
+            facts.nextDrink = scheduler.NextDue(ReminderKind::Drink);
+            facts.nextBreak = scheduler.NextDue(ReminderKind::Relax);
+            facts.filterOn = SettingsStore::GetEyeProtectOn();
+            facts.filterStrength = std::clamp(SettingsStore::GetPercent(), 0, 100);
+            return StatusLines(facts);
+        });
         CMainDlg mainWindow(scheduler);
         // Another instance on another display may share the data folder: its drinks count today.
         DrinkLog::FollowOtherWriters(&mainWindow);

@@ -45,7 +45,10 @@ constexpr Wire kWires[] = {
     {SingleInstance::Command::Show, "show\n", "shown\n"},
     {SingleInstance::Command::DrinkNow, "drink-now\n", "done\n"},
     {SingleInstance::Command::BreakNow, "break-now\n", "done\n"},
+    // Answered with the state's lines, then an empty line.
+    {SingleInstance::Command::Status, "status\n", "\n"},
 };
+constexpr qsizetype kStatusLimit = 4096;
 
 const Wire& WireOf(SingleInstance::Command command) {
     for (const Wire& wire : kWires)
@@ -204,14 +207,24 @@ Reach ConnectTo(QLocalSocket& socket, const QString& name, int milliseconds) {
     return Reach::Stranger;
 }
 
-// Sends `command` on a connected socket and waits for the answer until `deadline`.
-bool Talk(QLocalSocket& socket, SingleInstance::Command command, const QDeadlineTimer& deadline) {
+// Sends `command` on a connected socket and waits for the answer until `deadline`; a status
+// answer's lines go to `answer`.
+bool Talk(QLocalSocket& socket, SingleInstance::Command command, const QDeadlineTimer& deadline,
+          QByteArray* answer = nullptr) {
     const auto remaining = [&deadline] {
         return static_cast<int>(std::max<qint64>(1, deadline.remainingTime()));
     };
     socket.write(SingleInstance::RequestOf(command));
     if (!socket.waitForBytesWritten(remaining())) return false;
     QByteArray reply;
+    if (command == SingleInstance::Command::Status) {
+        while (!(reply == "\n" || reply.endsWith("\n\n")) && reply.size() < kStatusLimit) {
+            if (!socket.waitForReadyRead(remaining())) return false;
+            reply += socket.readAll();
+        }
+        if (answer) *answer = reply.chopped(1);
+        return reply.endsWith('\n');
+    }
     while (!reply.contains('\n') && reply.size() < kRequestLimit) {
         if (!socket.waitForReadyRead(remaining())) return false;
         reply += socket.readAll();
@@ -304,7 +317,7 @@ SingleInstance::Role SingleInstance::Claim(Command command) {
         ::close(file);
         QLocalSocket socket;
         if (!name.isEmpty() && ConnectTo(socket, name, 500) == Reach::Ours) {
-            Talk(socket, command, QDeadlineTimer(kConnectAttemptsMs));
+            Talk(socket, command, QDeadlineTimer(kConnectAttemptsMs), &answer_);
             role = Role::Second;
             break;
         }
@@ -361,7 +374,13 @@ void SingleInstance::Serve(QLocalSocket* socket) {
         bool known = false;
         for (const Wire& wire : kWires) {
             if (*received == wire.request) {
-                emit Requested(wire.command);
+                if (wire.command == Command::Status) {
+                    QByteArray lines = status_ ? status_() : QByteArray();
+                    if (!lines.isEmpty() && !lines.endsWith('\n')) lines += '\n';
+                    socket->write(lines.replace("\n\n", "\n"));
+                } else {
+                    emit Requested(wire.command);
+                }
                 socket->write(wire.reply);
                 socket->disconnectFromServer();
                 return;

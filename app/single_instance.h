@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <functional>
 
 class QLocalServer;
 class QLocalSocket;
@@ -27,6 +28,7 @@ class SingleInstance : public QObject {
         Show,      // show the main window normal, raised and active
         DrinkNow,  // open the drink reminder now
         BreakNow,  // open the relax reminder now
+        Status,    // tell the reminders' and the filter's state
     };
 
     // The request a command travels as, one line, and the first instance's answer.
@@ -44,6 +46,10 @@ class SingleInstance : public QObject {
     Role Claim(Command command = Command::Show);
     // The abstract name this instance listens on; empty unless it is the first.
     QString ServerName() const;
+    // What the first instance answers a Status request with: `key: value` lines.
+    void SetStatusSource(std::function<QByteArray()> status) { status_ = std::move(status); }
+    // The first instance's answer to a Status request, after Claim.
+    QByteArray StatusAnswer() const { return answer_; }
 
     // The folder the lock lives in: below the home folder of the user's account entry, so the
     // same for every start of the user whatever HOME, XDG_RUNTIME_DIR, XDG_STATE_HOME or TMPDIR
@@ -78,6 +84,8 @@ class SingleInstance : public QObject {
 
     QString folder_;
     QString key_;
+    std::function<QByteArray()> status_;
+    QByteArray answer_;
     QString name_;
     int lockFile_ = -1;
     QLocalServer* server_ = nullptr;
