@@ -19,6 +19,7 @@ class Services final : public platform::Services {
     void KeepOutOfTaskbar(WId window) override;
     QRect WorkArea(const QScreen* screen) override;
     std::unique_ptr<platform::Watch> WatchTraySelection(std::function<void()> changed) override;
+    std::unique_ptr<platform::Presence> WatchPresence() override;
 
   private:
     platform::Kind kind_;
