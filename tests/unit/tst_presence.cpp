@@ -114,10 +114,8 @@ class TestPresence : public QObject {
 
   private slots:
     void initTestCase();
-    void calls_data();
-    void calls();
-    void inhibitors_data();
-    void inhibitors();
+    void decisions_data();
+    void decisions();
     void idle();
     void logind_data();
     void logind();
@@ -127,13 +125,12 @@ class TestPresence : public QObject {
     void recording();
 
   private:
+    // One side watched, with the idle limit in seconds.
     std::unique_ptr<Presence> Watch(bool away, int idleLimit = Presence::kDefaultIdleLimit) {
         auto presence = platform::Current().WatchPresence();
         presence->SetIdleLimit(idleLimit);
-        if (away)
-            presence->WatchAway(true);
-        else
-            presence->WatchBusy(true);
+        presence->WatchAway(away);
+        presence->WatchBusy(!away);
         return presence;
     }
 
@@ -154,45 +151,34 @@ void TestPresence::initTestCase() {
     QVERIFY(session.registerVirtualObject("/org", &desktop_, QDBusConnection::SubPath));
 }
 
-void TestPresence::calls_data() {
-    QTest::addColumn<QString>("mediaClass");
-    QTest::addColumn<QString>("monitor");
-    QTest::addColumn<bool>("call");
-    QTest::newRow("microphone") << "Stream/Input/Audio" << QString() << true;
-    QTest::newRow("camera or shared screen") << "Stream/Input/Video"
-                                             << "false" << true;
-    QTest::newRow("level meter on what plays") << "Stream/Input/Audio"
-                                               << "true" << false;
-    QTest::newRow("music playing") << "Stream/Output/Audio" << QString() << false;
-    QTest::newRow("a microphone itself") << "Audio/Source" << QString() << false;
+// Which PipeWire node is a call (by media.class and stream.monitor), which lock of logind's
+// keeps the user present (by what and mode).
+void TestPresence::decisions_data() {
+    QTest::addColumn<bool>("node");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<bool>("counts");
+    const QString none;
+    QTest::newRow("microphone") << true << QString("Stream/Input/Audio") << none << true;
+    QTest::newRow("camera, screen") << true << QString("Stream/Input/Video") << none << true;
+    QTest::newRow("level meter") << true << QString("Stream/Input/Audio") << QString("true")
+                                 << false;
+    QTest::newRow("music playing") << true << QString("Stream/Output/Audio") << none << false;
+    QTest::newRow("the microphone") << true << QString("Audio/Source") << none << false;
+    const QString block("block");
+    QTest::newRow("video player") << false << QString("idle") << block << true;
+    QTest::newRow("among others") << false << QString("sleep:idle:shutdown") << block << true;
+    QTest::newRow("delay only") << false << QString("idle") << QString("delay") << false;
+    QTest::newRow("sleep only") << false << QString("sleep") << block << false;
+    QTest::newRow("a longer word") << false << QString("handle-idle") << block << false;
 }
 
-void TestPresence::calls() {
-    QFETCH(QString, mediaClass);
-    QFETCH(QString, monitor);
-    QTEST(platform::CountsAsCall(mediaClass, monitor), "call");
-}
-
-void TestPresence::inhibitors_data() {
-    QTest::addColumn<QString>("what");
-    QTest::addColumn<QString>("mode");
-    QTest::addColumn<bool>("present");
-    QTest::newRow("video player") << "idle"
-                                  << "block" << true;
-    QTest::newRow("among others") << "sleep:idle:shutdown"
-                                  << "block" << true;
-    QTest::newRow("delay only") << "idle"
-                                << "delay" << false;
-    QTest::newRow("sleep only") << "sleep"
-                                << "block" << false;
-    QTest::newRow("a longer word") << "handle-idle"
-                                   << "block" << false;
-}
-
-void TestPresence::inhibitors() {
-    QFETCH(QString, what);
-    QFETCH(QString, mode);
-    QTEST(platform::InhibitsIdle(what, mode), "present");
+void TestPresence::decisions() {
+    QFETCH(bool, node);
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QTEST(node ? platform::CountsAsCall(first, second) : platform::InhibitsIdle(first, second),
+          "counts");
 }
 
 // Idle from the X server's counter: away a second after the last input, back at the next one;
@@ -225,12 +211,10 @@ void TestPresence::logind_data() {
     QTest::addColumn<QDBusMessage>("begin");
     QTest::addColumn<QDBusMessage>("end");
     QTest::addColumn<Reason>("reason");
-    const QString manager = "org.freedesktop.login1.Manager";
+    const QString login1 = "/org/freedesktop/login1", manager = "org.freedesktop.login1.Manager";
     const QString session = "org.freedesktop.login1.Session";
-    QTest::newRow("suspend") << Signal("/org/freedesktop/login1", manager, "PrepareForSleep",
-                                       {true})
-                             << Signal("/org/freedesktop/login1", manager, "PrepareForSleep",
-                                       {false})
+    QTest::newRow("suspend") << Signal(login1, manager, "PrepareForSleep", {true})
+                             << Signal(login1, manager, "PrepareForSleep", {false})
                              << Reason::Asleep;
     QTest::newRow("lock") << Signal(kSession, session, "Lock", {})
                           << Signal(kSession, session, "Unlock", {}) << Reason::Locked;
@@ -282,11 +266,11 @@ void TestPresence::doNotDisturb() {
     std::unique_ptr<GSettings, void (*)(gpointer)> gnome(nullptr, g_object_unref);
     if (source == "show-banners") {
         GSettingsSchemaSource* schemas = g_settings_schema_source_get_default();
-        GSettingsSchema* schema = schemas ? g_settings_schema_source_lookup(
-                                                schemas, "org.gnome.desktop.notifications", TRUE)
-                                          : nullptr;
+        g_autoptr(GSettingsSchema) schema =
+            schemas
+                ? g_settings_schema_source_lookup(schemas, "org.gnome.desktop.notifications", TRUE)
+                : nullptr;
         if (schema == nullptr) QSKIP("GNOME's notification settings are not installed");
-        g_settings_schema_unref(schema);
         gnome.reset(g_settings_new("org.gnome.desktop.notifications"));
     }
     const int asked = desktop_.asked["GetProperty"];
@@ -332,10 +316,10 @@ void TestPresence::recording() {
     QTemporaryDir config;
     QVERIFY(QDir(config.path()).mkpath("pipewire/pipewire.conf.d"));
     QFile source(config.filePath("pipewire/pipewire.conf.d/quiet.conf"));
-    QVERIFY(source.open(QIODevice::WriteOnly));
-    source.write(R"(context.objects = [ { factory = adapter args = {
-        factory.name = support.null-audio-sink node.name = quiet media.class = Audio/Source/Virtual
-        audio.position = [ MONO ] } } ])");
+    QVERIFY(source.open(QIODevice::WriteOnly) &&
+            source.write("context.objects = [ { factory = adapter args = { factory.name = "
+                         "support.null-audio-sink node.name = quiet media.class = "
+                         "Audio/Source/Virtual audio.position = [ MONO ] } } ]") > 0);
     source.close();
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
     Child daemon("pipewire");
