@@ -6,6 +6,9 @@
 
 #include "platform/gamma.h"
 #include "platform/log.h"
+#include "platform/presence.h"
+#include "platform/presence_parts.h"
+#include "platform/x11/presence_x11.h"
 #include "platform/x11/services_x11.h"
 
 namespace platform {
@@ -36,6 +39,7 @@ class NullServices final : public Services {
         return nullptr;
     }
     std::unique_ptr<Watch> WatchTraySelection(std::function<void()>) override { return nullptr; }
+    std::unique_ptr<Presence> WatchPresence() override { return std::make_unique<Presence>(); }
 
   private:
     NullGamma gamma_;
@@ -81,6 +85,19 @@ Services::~Services() = default;
 
 GammaBackend& Services::Gamma() {
     return kind_ == platform::Kind::XWayland ? nullGamma_ : gamma_;
+}
+
+std::unique_ptr<platform::Presence> Services::WatchPresence() {
+    using platform::Presence;
+    std::vector<Presence::MakePart> away{&platform::WatchLogind, &platform::WatchScreenSaver};
+    std::vector<Presence::MakePart> busy{&platform::WatchDoNotDisturb, &platform::WatchCalls};
+    // Under XWayland the X server sees neither the input nor the windows of Wayland clients.
+    if (kind_ == platform::Kind::X11) {
+        away.push_back([this](Presence& presence) { return WatchIdle(connection_, presence); });
+        busy.push_back(
+            [this](Presence& presence) { return WatchFullScreen(connection_, presence); });
+    }
+    return std::make_unique<Presence>(std::move(away), std::move(busy));
 }
 
 }  // namespace x11

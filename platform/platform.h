@@ -31,6 +31,8 @@ class Watch {
     virtual ~Watch() = default;
 };
 
+class Presence;
+
 class Services {
   public:
     virtual ~Services() = default;
@@ -60,6 +62,11 @@ class Services {
     // changes (a tray manager starting, ending or crashing), until the watch goes. Null where
     // there is no such tray.
     virtual std::unique_ptr<Watch> WatchTraySelection(std::function<void()> changed) = 0;
+
+    // Whether the user is away or busy (platform/presence.h), following nothing until a side is
+    // switched on. One at a time: its X11 parts select events on shared windows. The null
+    // services' one is never away nor busy.
+    virtual std::unique_ptr<Presence> WatchPresence() = 0;
 };
 
 // The services of this run, chosen on the first call once the QGuiApplication exists (before:

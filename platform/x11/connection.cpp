@@ -30,6 +30,24 @@ int CountError(Display*, XErrorEvent* event) {
 
 }  // namespace
 
+std::vector<unsigned long> Property(Display* display, Window window, const char* name, Atom type) {
+    std::vector<unsigned long> items;
+    Atom actual = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 4096, False, type,
+                           &actual, &format, &count, &after, &data) == Success &&
+        data) {
+        if (actual == type && format == 32) {
+            const auto* values = reinterpret_cast<const unsigned long*>(data);
+            items.assign(values, values + count);
+        }
+        XFree(data);
+    }
+    return items;
+}
+
 ErrorTrap::ErrorTrap() : previous_(reinterpret_cast<void (*)()>(XSetErrorHandler(&CountError))) {
     g_error = {};
 }

@@ -40,6 +40,11 @@ class Connection {
     int nextListener_ = 0;
 };
 
+// A property of 32-bit items of `window` (atoms, windows, cardinals); empty when the window has
+// none of that type, or is gone.
+std::vector<unsigned long> Property(_XDisplay* display, unsigned long window, const char* name,
+                                    unsigned long type);
+
 // Counts X protocol errors while it lives instead of letting Xlib's default handler print and
 // exit: a CRTC or window vanishing mid-request must not take the program down.
 class ErrorTrap {

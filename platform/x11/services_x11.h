@@ -21,6 +21,7 @@ class Services final : public platform::Services {
     std::unique_ptr<platform::Watch> KeepAbove(
         std::vector<WId> windows, std::function<std::vector<WId>()> allowedAbove) override;
     std::unique_ptr<platform::Watch> WatchTraySelection(std::function<void()> changed) override;
+    std::unique_ptr<platform::Presence> WatchPresence() override;
 
   private:
     platform::Kind kind_;

@@ -12,29 +12,6 @@
 
 namespace x11 {
 
-namespace {
-
-// A property of 32-bit items; empty when the window has none of that type.
-std::vector<unsigned long> Property(Display* display, Window window, const char* name, Atom type) {
-    std::vector<unsigned long> items;
-    Atom actual = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 4096, False, type,
-                           &actual, &format, &count, &after, &data) == Success &&
-        data) {
-        if (actual == type && format == 32) {
-            const auto* values = reinterpret_cast<const unsigned long*>(data);
-            items.assign(values, values + count);
-        }
-        XFree(data);
-    }
-    return items;
-}
-
-}  // namespace
-
 // `area` less what one window's struts reserve along the root window's edges, where they reach
 // into it (a panel on another monitor leaves this one alone).
 void SubtractStrut(QRect& area, const std::vector<unsigned long>& strut, const QSize& root) {
