@@ -17,10 +17,13 @@
 #include "app/unix_signals.h"
 
 #include "data/drink_log.h"
+#include "data/settings_notifier.h"
 #include "data/settings_store.h"
 #include "drink/drink_reminder.h"
 #include "eye/filter_keeper.h"
 #include "eye/gamma_filter.h"
+#include "platform/platform.h"
+#include "platform/presence.h"
 #include "relax/relax_reminder.h"
 #include "reminders/reminder_scheduler.h"
 #include "ui/skin_package.h"
@@ -89,8 +92,9 @@ Options ReadCommandLine(int argc, char* argv[]) {
     }
     Options options;
     if (int(parser.isSet(drinkNow)) + int(parser.isSet(breakNow)) + int(parser.isSet(status)) > 1)
-        fail(QStringLiteral("--drink-now, --break-now and --status ask for one thing each; give "
-                            "one"));
+        fail(
+            QStringLiteral("--drink-now, --break-now and --status ask for one thing each; give "
+                           "one"));
     if (parser.isSet(status)) options.command = SingleInstance::Command::Status;
     if (parser.isSet(drinkNow)) options.command = SingleInstance::Command::DrinkNow;
     if (parser.isSet(breakNow)) options.command = SingleInstance::Command::BreakNow;
@@ -113,6 +117,65 @@ void OpenAsked(SingleInstance::Command command, CMainDlg& mainWindow,
         case SingleInstance::Command::Status:  // answered by the instance itself
             break;
     }
+}
+
+// The words --status uses for why the user is away and why reminders wait.
+QString AwayWord(platform::Presence::AwayReason reason) {
+    using Reason = platform::Presence::AwayReason;
+    switch (reason) {
+        case Reason::Asleep:
+            return QStringLiteral("asleep");
+        case Reason::Locked:
+            return QStringLiteral("locked");
+        case Reason::ScreenSaver:
+            return QStringLiteral("screensaver");
+        case Reason::Idle:
+            return QStringLiteral("idle");
+        case Reason::None:
+            break;
+    }
+    return {};
+}
+
+constexpr struct {
+    platform::Presence::BusyReason reason;
+    const char* word;
+    const char* shown;  // in the tray's tip
+} kBusyWords[] = {
+    {platform::Presence::BusyReason::FullScreen, "fullscreen", "全屏中"},
+    {platform::Presence::BusyReason::DoNotDisturb, "dnd", "勿扰中"},
+    {platform::Presence::BusyReason::Call, "call", "通话中"},
+};
+
+// The scheduler and the tray follow the user's presence; the presence follows the switches.
+void FollowPresence(platform::Presence& presence, ReminderScheduler& scheduler, CMainDlg& main) {
+    const auto follow = [&presence] {
+        presence.SetIdleLimit(SettingsStore::GetAwaySecond());
+        presence.WatchAway(SettingsStore::GetPauseWhenAway());
+        presence.WatchBusy(SettingsStore::GetDeferWhenBusy());
+    };
+    follow();
+    QObject::connect(&SettingsNotifier::Instance(), &SettingsNotifier::changed, &presence,
+                     [follow](SettingsKey key) {
+                         if (key == SettingsKey::PauseWhenAway ||
+                             key == SettingsKey::DeferWhenBusy || key == SettingsKey::AwaySecond)
+                             follow();
+                     });
+    QObject::connect(&SettingsNotifier::Instance(), &SettingsNotifier::reloaded, &presence, follow);
+    QObject::connect(&presence, &platform::Presence::Changed, &scheduler, [&] {
+        scheduler.SetAway(presence.Away(), presence.AwaySince());
+        scheduler.SetBusy(presence.Busy() != platform::Presence::BusyReasons());
+        QString why;
+        if (presence.Away())
+            why = QStringLiteral("离开中");
+        else
+            for (const auto& busy : kBusyWords)
+                if (presence.Busy().testFlag(busy.reason)) {
+                    why = QString::fromUtf8(busy.shown);
+                    break;
+                }
+        if (TrayIcon* tray = main.Tray()) tray->SetStatus(why);
+    });
 }
 
 }  // namespace
@@ -174,8 +237,13 @@ int main(int argc, char* argv[]) {
             QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
             QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"),
             &scheduler, SLOT(OnPrepareForSleep(bool)));
-        instance.SetStatusSource([&scheduler] {
+        // Before the window: it goes after it, as the application's services do.
+        const std::unique_ptr<platform::Presence> presence = platform::Current().WatchPresence();
+        instance.SetStatusSource([&scheduler, &presence] {
             StatusFacts facts;
+            facts.away = AwayWord(presence->WhyAway());
+            for (const auto& busy : kBusyWords)
+                if (presence->Busy().testFlag(busy.reason)) facts.busy << busy.word;
             facts.nextDrink = scheduler.NextDue(ReminderKind::Drink);
             facts.nextBreak = scheduler.NextDue(ReminderKind::Relax);
             facts.filterOn = SettingsStore::GetEyeProtectOn();
@@ -183,6 +251,7 @@ int main(int argc, char* argv[]) {
             return StatusLines(facts);
         });
         CMainDlg mainWindow(scheduler);
+        FollowPresence(*presence, scheduler, mainWindow);
         // Another instance on another display may share the data folder: its drinks count today.
         DrinkLog::FollowOtherWriters(&mainWindow);
         if (!mainWindow.Create(nullptr)) {

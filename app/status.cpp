@@ -15,8 +15,8 @@ QByteArray StatusLines(const StatusFacts& facts) {
     lines += "next-break: " + When(facts.nextBreak) + '\n';
     lines += QByteArray("filter: ") + (facts.filterOn ? "on" : "off") + '\n';
     lines += "filter-strength: " + QByteArray::number(facts.filterStrength) + '\n';
-    lines += "away: " + (facts.away.isEmpty() ? QByteArrayLiteral("no") : facts.away.toLatin1()) +
-             '\n';
+    lines +=
+        "away: " + (facts.away.isEmpty() ? QByteArrayLiteral("no") : facts.away.toLatin1()) + '\n';
     lines += "busy: " +
              (facts.busy.isEmpty() ? QByteArrayLiteral("no") : facts.busy.join(',').toLatin1()) +
              '\n';

@@ -76,8 +76,15 @@ void TrayIcon::Show() {
 }
 void TrayIcon::SetNotice(const QString& notice) {
     notice_ = notice;
-    const QString name = QString::fromUtf8(kDisplayName);
-    icon_->setToolTip(notice.isEmpty() ? name : name + '\n' + notice);
+    QString tip = QString::fromUtf8(kDisplayName);
+    for (const QString& line : {status_, notice_})
+        if (!line.isEmpty()) tip += '\n' + line;
+    icon_->setToolTip(tip);
+}
+
+void TrayIcon::SetStatus(const QString& status) {
+    status_ = status;
+    SetNotice(notice_);
 }
 
 QString TrayIcon::ToolTip() const {

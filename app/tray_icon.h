@@ -23,6 +23,8 @@ class TrayIcon : public QObject {
     QString ToolTip() const;
     // A line under the program's name in the tip (a reason nothing can be saved); empty: none.
     void SetNotice(const QString& notice);
+    // A line under the name saying why reminders wait ("离开中"...); empty: they don't.
+    void SetStatus(const QString& status);
     QIcon Icon() const;
     // Whether a tray shows the icon now; AvailabilityChanged tells when that changes.
     bool IsAvailable() const { return presence_.IsAvailable(); }
@@ -53,6 +55,7 @@ class TrayIcon : public QObject {
     std::unique_ptr<QMenu> menu_;
     bool statusNotifierItem_ = false;
     QString notice_;
+    QString status_;
     bool shown_ = false;
     TrayPresence presence_;
 };

@@ -1,5 +1,6 @@
 // The reminders' clocks in the real program, its wall clock moved by libfaketime while its timers
-// keep the real one: a daylight-saving night, and a suspend that both reminders fell due in.
+// keep the real one: a daylight-saving night, a suspend that both reminders fell due in, and an
+// absence.
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -18,6 +19,28 @@ QString FakeTimeLibrary() {
     return {};
 }
 
+// A wall clock the test sets for the program's runs on `desk`, through a libfaketime stamp file;
+// timers keep the real one.
+class FakeClock {
+  public:
+    bool Install(Desk& desk, const QString& lib, const char* when) {
+        desk.SetProgramVariable("LD_PRELOAD", lib);
+        desk.SetProgramVariable("FAKETIME_TIMESTAMP_FILE", stamp_.fileName());
+        desk.SetProgramVariable("FAKETIME_NO_CACHE", "1");
+        desk.SetProgramVariable("FAKETIME_DONT_FAKE_MONOTONIC", "1");
+        return Set(when);
+    }
+    // Today, at `when` ("13:00:00"), and running on from there.
+    bool Set(const char* when) {
+        return stamp_.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+               stamp_.write(QByteArray("@2026-12-08 ") + when + "\n") > 0 && (stamp_.close(), true);
+    }
+
+  private:
+    QTemporaryDir dir_;
+    QFile stamp_{dir_.filePath("faketime")};
+};
+
 // The program's debug trace of its reminders so far.
 QByteArray Trace(Desk& desk, QByteArray& said) {
     said += desk.Program().readAll();
@@ -33,6 +56,7 @@ class TestRemindersE2e : public QObject {
     void daylightSavingNight_data();
     void daylightSavingNight();
     void suspendBringsBothSideBySide();
+    void awayAsLongAsABreakWasOne();
 };
 
 void TestRemindersE2e::daylightSavingNight_data() {
@@ -72,23 +96,14 @@ void TestRemindersE2e::suspendBringsBothSideBySide() {
     PrivateBus bus;  // the system bus, for logind's PrepareForSleep
     QString error;
     QVERIFY2(bus.Start(&error), qPrintable(error));
-    QTemporaryDir dir;
-    QFile stamp(dir.filePath("faketime"));
-    const auto setClock = [&stamp](const char* when) {
-        return stamp.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-               stamp.write(QByteArray("@2026-12-08 ") + when + "\n") > 0 && (stamp.close(), true);
-    };
-    QVERIFY(setClock("10:00:00"));
     Desk desk;
-    desk.SetProgramVariable("LD_PRELOAD", lib);
-    desk.SetProgramVariable("FAKETIME_TIMESTAMP_FILE", stamp.fileName());
-    desk.SetProgramVariable("FAKETIME_NO_CACHE", "1");
-    desk.SetProgramVariable("FAKETIME_DONT_FAKE_MONOTONIC", "1");
+    FakeClock clock;
+    QVERIFY(clock.Install(desk, lib, "10:00:00"));
     desk.SetProgramVariable("DBUS_SYSTEM_BUS_ADDRESS", bus.Address());
     QVERIFY2(desk.Open(), desk.Failure());
     QCOMPARE(desk.Windows().size(), 1);
 
-    QVERIFY(setClock("13:00:00"));
+    QVERIFY(clock.Set("13:00:00"));
     QDBusConnection logind = QDBusConnection::connectToBus(bus.Address(), "logind");
     QVERIFY(logind.isConnected() && logind.registerService("org.freedesktop.login1"));
     // Until the program is heard to have it: it subscribes in its own time after start.
@@ -118,6 +133,34 @@ void TestRemindersE2e::suspendBringsBothSideBySide() {
     resume();  // a second resume signal brings no second pair
     QTest::qWait(300);
     QCOMPARE(desk.Windows().size(), 3);
+}
+
+// No input for the idle stretch (the X server's own counter): away, as --status says; back ten
+// minutes later, longer than the three-minute break, the relax clock has started over.
+void TestRemindersE2e::awayAsLongAsABreakWasOne() {
+    const QString lib = FakeTimeLibrary();
+    if (lib.isEmpty()) QSKIP("libfaketime is not installed (Debian faketime)");
+    Desk desk;
+    FakeClock clock;
+    QVERIFY(clock.Install(desk, lib, "10:00:00"));
+    QVERIFY2(desk.StartServer(), desk.Failure());
+    QVERIFY(desk.WithStore([] {
+        SettingsStore::SetAwaySecond(5);
+        SettingsStore::SetRelaxMinute(3);
+    }));
+    desk.StartProgram();
+    QVERIFY(WaitFor([&] { return desk.MainWindow(); }));
+    const auto status = [&desk] {
+        QProcess& asked = desk.StartProgram({"--status"});
+        asked.waitForFinished(kWaitMs);
+        return asked.readAllStandardOutput();
+    };
+    QVERIFY2(status().contains("next-break: 2026-12-08 12:00\n"), status().constData());
+    QTRY_VERIFY_WITH_TIMEOUT(status().contains("away: idle\n"), kWaitMs);
+    QVERIFY(clock.Set("10:10:00"));
+    desk.Xdotool({"mousemove", "10", "10"});
+    QTRY_VERIFY_WITH_TIMEOUT(status().contains("away: no\n"), kWaitMs);
+    QVERIFY2(status().contains("next-break: 2026-12-08 12:10\n"), status().constData());
 }
 
 QTEST_MAIN(TestRemindersE2e)
