@@ -9,7 +9,7 @@
 namespace ui {
 class Control;
 class WindowBase;
-}
+}  // namespace ui
 
 namespace Reminders {
 

@@ -19,7 +19,8 @@ std::optional<unsigned long> SiblingToGoAbove(const std::vector<Stacked>& stack)
         return s.covers && !s.kept && !s.allowed;
     });
     if (top == stack.rend()) return std::nullopt;
-    const auto kept = std::count_if(stack.begin(), stack.end(), [](const Stacked& s) { return s.kept; });
+    const auto kept =
+        std::count_if(stack.begin(), stack.end(), [](const Stacked& s) { return s.kept; });
     // Going up from it: every kept window, before anything else that covers.
     long long keptSeen = 0;
     for (auto it = top.base(); it != stack.end() && keptSeen < kept; ++it) {
@@ -136,7 +137,8 @@ class KeptAbove final : public platform::Watch {
         const Window root = DefaultRootWindow(display);
         std::set<Window> allowed;
         for (const WId id : allowedAbove_())
-            if (const Window top = TopLevelOf(display, static_cast<Window>(id))) allowed.insert(top);
+            if (const Window top = TopLevelOf(display, static_cast<Window>(id)))
+                allowed.insert(top);
         Window rootReturn = 0, parent = 0;
         Window* children = nullptr;
         unsigned int count = 0;

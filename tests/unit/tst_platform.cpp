@@ -69,20 +69,22 @@ void TestPlatform::struts() {
     QTEST(monitor, "area");
 }
 
-
 void TestPlatform::keptAbove_data() {
     // The root's children from the bottom up, one letter each: K kept, A ours and allowed above,
     // W another program's window, m an unmapped window or others' menu (it covers nothing).
     QTest::addColumn<QString>("stack");
     QTest::addColumn<QString>("goAbove");  // the window to go right above, or empty
-    QTest::newRow("on top already") << "WmKK" << "";
-    QTest::newRow("others' menus above stay") << "WKKm" << "";
-    QTest::newRow("a window raised over them") << "KKW" << "W";
-    QTest::newRow("one of them left below") << "KWK" << "W";
-    QTest::newRow("our question above them") << "WKKA" << "";
-    QTest::newRow("our question caught under them") << "WAKK" << "W";
-    QTest::newRow("our frame buried under another window") << "AKKW" << "W";
-    QTest::newRow("no other window") << "mKK" << "";
+    const char* const rows[][3] = {
+        {"on top already", "WmKK", ""},
+        {"others' menus above stay", "WKKm", ""},
+        {"a window raised over them", "KKW", "W"},
+        {"one of them left below", "KWK", "W"},
+        {"our question above them", "WKKA", ""},
+        {"our question caught under them", "WAKK", "W"},
+        {"our frame buried under another window", "AKKW", "W"},
+        {"no other window", "mKK", ""},
+    };
+    for (const auto& row : rows) QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]);
 }
 
 void TestPlatform::keptAbove() {
@@ -91,8 +93,8 @@ void TestPlatform::keptAbove() {
     std::vector<x11::Stacked> windows;
     for (qsizetype i = 0; i < stack.size(); ++i) {
         const QChar c = stack[i];
-        windows.push_back({static_cast<unsigned long>(c.unicode()), c == 'K', c == 'A',
-                           c == 'W' || c == 'A'});
+        windows.push_back(
+            {static_cast<unsigned long>(c.unicode()), c == 'K', c == 'A', c == 'W' || c == 'A'});
     }
     const std::optional<unsigned long> sibling = x11::SiblingToGoAbove(windows);
     QCOMPARE(sibling ? QString(QChar(static_cast<char16_t>(*sibling))) : QString(), goAbove);

@@ -82,8 +82,8 @@ void TestReminderScheduler::init() {
     opened_[0] = opened_[1] = raised_[0] = raised_[1] = 0;
     scheduler_ = std::make_unique<ReminderScheduler>();
     for (int k : {0, 1})
-        scheduler_->Install(static_cast<ReminderKind>(k),
-                            {[this, k] { ++opened_[k], order_ << k; }, [this, k] { ++raised_[k]; }});
+        scheduler_->Install(static_cast<ReminderKind>(k), {[this, k] { ++opened_[k], order_ << k; },
+                                                           [this, k] { ++raised_[k]; }});
     order_.clear();
 }
 
