@@ -43,8 +43,8 @@ class Services {
     // by themselves. Call before the window is first shown.
     virtual void KeepOutOfTaskbar(WId window) = 0;
 
-    // The part of `screen` that windows may cover: the monitor less the panels and docks.
-    // Callers pass the primary screen for now.
+    // The part of `screen` that windows may cover: the monitor less the panels and docks. Every
+    // placement asks for it (not QScreen::availableGeometry) with the screen it places on.
     virtual QRect WorkArea(const QScreen* screen) = 0;
 
     // Calls `changed` on the UI thread when the owner of the screen's XEmbed tray selection

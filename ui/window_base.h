@@ -64,7 +64,7 @@ class WindowBase : public QWidget {
     // Closes with a result, after the current event is done (posted). The window is hidden for
     // good and OnFinalMessage runs.
     void Close(int result = 0);
-    // Centres over the owner when it is visible, else over the primary screen's work area.
+    // Centres over the owner when it is visible, else over the work area of the window's screen.
     void CenterWindow();
     void ShowWithFocus();
 
