@@ -289,9 +289,12 @@ void CMainDlg::ShowOnPage(const QString& buttonName) {
 
 void CMainDlg::SetTrayAvailable(bool available) {
     trayAvailable_ = available;
+    // The panel restarted or crashed: the window must not stay out of reach.
+    if (!available && hiddenInTray_ && isHidden()) OnSystemCommand(ui::SystemCommand::Minimize);
 }
 
 void CMainDlg::CloseToTray() {
+    hiddenInTray_ = trayAvailable_;
     if (trayAvailable_)
         hide();  // the program lives on in the tray
     else

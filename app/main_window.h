@@ -50,7 +50,8 @@ class CMainDlg : public ui::WindowBase {
     TrayIcon* Tray() const { return tray_; }
 
     // Whether a tray shows the program's icon. Without one, nothing could bring a hidden window
-    // back or end the program: closing then minimises, and the title menu offers the exit.
+    // back or end the program: closing then minimises, a window hidden in a tray that goes away
+    // comes back minimised, and the title menu offers the exit.
     bool TrayAvailable() const { return trayAvailable_; }
     void SetTrayAvailable(bool available);
 
@@ -95,5 +96,6 @@ class CMainDlg : public ui::WindowBase {
     TrayIcon* tray_ = nullptr;
     ui::Label* saveNotice_ = nullptr;
     bool trayAvailable_ = true;
+    bool hiddenInTray_ = false;  // the last close hid the window in the tray
     QPoint pointer_{-1, -1};  // over the window's client area; off it, outside every tile
 };

@@ -301,6 +301,14 @@ void TestMainWindow::actions_data() {
     row("close button, no tray", relaxNoTray, Click("btn_wnd_close"), relaxMinimised);
     row("close command, no tray", relaxNoTray, Command(ui::SystemCommand::Close), relaxMinimised);
     row("window manager close, no tray", relaxNoTray, windowManagerClose, relaxMinimised);
+    // A panel that restarts or crashes leaves no window out of reach.
+    const Action trayGoes = [](CMainDlg& w) { w.SetTrayAvailable(false); };
+    const Action closedThenTrayGoes = [trayGoes](CMainDlg& w) {
+        w.OnSystemCommand(ui::SystemCommand::Close);
+        trayGoes(w);
+    };
+    row("tray goes while hidden in it", relax, closedThenTrayGoes, relaxMinimised);
+    row("tray goes while shown", relax, trayGoes, relax);
     row("minimise button", "home", Click("btn_show_min"), "minimised home");
 
     const char* achievements = "hidden btn_achievement";
