@@ -293,6 +293,11 @@ void WindowBase::ShowWithFocus() {
     activateWindow();
 }
 
+WId WindowBase::NativeId() {
+    create();
+    return internalWinId();
+}
+
 void WindowBase::MaxRestoreToggle() {
     const bool wasZoomed = zoomed_;
     if (!zoomed_) {

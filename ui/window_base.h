@@ -67,6 +67,10 @@ class WindowBase : public QWidget {
     // Centres over the owner when it is visible, else over the work area of the window's screen.
     void CenterWindow();
     void ShowWithFocus();
+    // The top-level window's native id, made now if need be (to set hints before it is shown).
+    // Unlike QWidget::winId(), it leaves the owner's other children alone: that call would make
+    // every one of them a native window too.
+    WId NativeId();
 
     Control* Root() const { return root_; }
     Control* FindControl(const QString& name) const;
