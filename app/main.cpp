@@ -97,7 +97,7 @@ void OpenAsked(SingleInstance::Command command, CMainDlg& mainWindow,
             scheduler.Request(ReminderKind::Relax);
             break;
         case SingleInstance::Command::Show:
-            mainWindow.ShowWithFocus();
+            mainWindow.BringToFront();
             break;
     }
 }

@@ -25,6 +25,8 @@ class CFramePopupDlg : public ui::WindowBase {
         std::function<void(bool on)> setRemindersOn;
         // The menu's "提醒设置"; nothing when empty (the frame is those settings already).
         std::function<void()> openSettings;
+        // The menu's "意见反馈"; nothing when empty.
+        std::function<void()> feedback;
     };
 
     // Opens a frame; nullptr when its layout cannot be built.

@@ -324,7 +324,9 @@ void TestRelaxWindows::lockMenu() {
     CFramePopupDlg* frame = desk_.relax->SettingsFrame();
     QCOMPARE(frame->parentWidget(), lock);
     QVERIFY(qobject_cast<CHaveRelaxDlg*>(frame->Content()));
+    QSignalSpy feedback(desk_.scheduler.get(), &ReminderScheduler::FeedbackRequested);
     lock->OnMenuCommand("menu_relax_feedback");
+    QCOMPARE(feedback.count(), 1);
 }
 
 // The page's rules: the switch with its full-screen neighbour and the timer, the interval never
