@@ -1,5 +1,7 @@
 #include "app/confirm_exit.h"
 
+#include "app/message_window.h"
+
 void CConfirmExitDlg::OnInit() {
     OnClick("btn_yes", [this] { Close(kConfirmExitYes); });
     OnClick("btn_no", [this] { Close(kConfirmExitNo); });
@@ -8,8 +10,7 @@ void CConfirmExitDlg::OnInit() {
 
 int ConfirmExit(QWidget* owner) {
     CConfirmExitDlg dialog;
-    if (!dialog.Create(owner, Qt::Tool)) return 0;
-    dialog.setWindowTitle(QString());
+    if (!CreateNoticeWindow(dialog, owner)) return 0;
     dialog.CenterWindow();
     return dialog.ShowModal();
 }

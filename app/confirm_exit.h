@@ -15,6 +15,6 @@ class CConfirmExitDlg : public ui::WindowBase {
     void OnInit() override;
 };
 
-// Asks modally, owned by `owner` (which may be hidden): kConfirmExitYes to quit, kConfirmExitNo
-// to stay; 0 when the dialog could not be shown or was dismissed with Escape.
+// Asks modally, owned by `owner` (which may be hidden) and kept above it: kConfirmExitYes to
+// quit, kConfirmExitNo to stay; 0 when the dialog could not be shown or was dismissed with Escape.
 int ConfirmExit(QWidget* owner);

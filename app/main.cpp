@@ -112,7 +112,7 @@ void OpenAsked(SingleInstance::Command command, CMainDlg& mainWindow,
             scheduler.Request(ReminderKind::Relax);
             break;
         case SingleInstance::Command::Show:
-            mainWindow.ShowWithFocus();
+            mainWindow.BringToFront();
             break;
         case SingleInstance::Command::Status:  // answered by the instance itself
             break;

@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QFileInfo>
 #include <QMouseEvent>
 
 #include "app/confirm_exit.h"
 #include "app/log.h"
+#include "app/message_window.h"
 #include "app/tray_icon.h"
 #include "data/settings_notifier.h"
 #include "data/settings_store.h"
@@ -111,9 +113,13 @@ CMainDlg::CMainDlg(ReminderScheduler& scheduler)
                 else
                     ShowPage(button);
             });
+    connect(&scheduler, &ReminderScheduler::FeedbackRequested, this, [] { OpenFeedback(nullptr); });
 }
 
 CMainDlg::~CMainDlg() {
+    // The windows it owns (a message) close as it goes, moving the focus: this window, half
+    // gone by then, must not follow.
+    disconnect(qApp, nullptr, this, nullptr);
     delete tray_;  // the icon leaves the panel before the window goes
     tray_ = nullptr;
 }
@@ -209,7 +215,7 @@ void CMainDlg::OnInit() {
     if (!tray_) {
         tray_ = new TrayIcon;
         connect(tray_, &TrayIcon::AvailabilityChanged, this, &CMainDlg::SetTrayAvailable);
-        connect(tray_, &TrayIcon::ShowRequested, this, &CMainDlg::ShowWithFocus);
+        connect(tray_, &TrayIcon::ShowRequested, this, &CMainDlg::BringToFront);
         connect(tray_, &TrayIcon::MenuRequested, this, [this] { OpenTrayMenu(QCursor::pos()); });
         connect(tray_, &TrayIcon::MenuItemChosen, this, &CMainDlg::OnMenuCommand);
     }
@@ -289,16 +295,32 @@ void CMainDlg::ShowOnPage(const QString& buttonName) {
 
 void CMainDlg::SetTrayAvailable(bool available) {
     trayAvailable_ = available;
+    // The panel restarted or crashed: the window must not stay out of reach.
+    if (!available && hiddenInTray_ && isHidden()) OnSystemCommand(ui::SystemCommand::Minimize);
 }
 
 void CMainDlg::CloseToTray() {
+    hiddenInTray_ = trayAvailable_;
     if (trayAvailable_)
         hide();  // the program lives on in the tray
     else
         OnSystemCommand(ui::SystemCommand::Minimize);
 }
 
+CConfirmExitDlg* CMainDlg::ExitQuestion() const {
+    auto* question = findChild<CConfirmExitDlg*>(QString(), Qt::FindDirectChildrenOnly);
+    return question && !question->IsClosed() ? question : nullptr;
+}
+
+void CMainDlg::BringToFront() {
+    CConfirmExitDlg* question = ExitQuestion();
+    if (!question || isVisible()) ShowWithFocus();
+    if (question) question->ShowWithFocus();
+}
+
 void CMainDlg::AskToExit() {
+    // Asked again while the question is open: the question comes to the front.
+    if (ExitQuestion()) return BringToFront();
     if (ConfirmExit(this) == kConfirmExitYes) emit QuitRequested(0);
 }
 
@@ -368,13 +390,18 @@ void CMainDlg::OnMenuCommand(const QString& item) {
     }
     if (item == QLatin1String("menu_tray_exit") || item == QLatin1String("menu_title_exit"))
         AskToExit();
-    // The feedback items, and anything unknown, do nothing.
+    else if (item == QLatin1String("menu_title_feedback") ||
+             item == QLatin1String("menu_tray_feedback"))
+        OpenFeedback(this);
+    // Anything unknown does nothing.
 }
 
 void CMainDlg::LaunchUpdater() {
     const QString folder = ProcessLaunch::GetProgramFolder();
-    if (folder.isEmpty()) return;
     ProcessLaunch::RunRequest request;
     request.program = folder + QStringLiteral("/update");
-    ProcessLaunch::RunProcess(request);  // a missing updater is not reported
+    const bool found = !folder.isEmpty() && QFileInfo(request.program).isFile();
+    if (found && ProcessLaunch::RunProcess(request)) return;
+    if (found) qCWarning(lcApp).noquote() << "the updater cannot be started:" << request.program;
+    CMessageDlg::Open(UpdaterMessage(request.program, found), this);
 }

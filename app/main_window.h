@@ -11,6 +11,7 @@
 #include "relax/relax_settings_page.h"
 #include "ui/window_base.h"
 
+class CConfirmExitDlg;
 class CWndUI;
 class ReminderScheduler;
 class TrayIcon;
@@ -41,8 +42,12 @@ class CMainDlg : public ui::WindowBase {
     void OpenTitleMenu();
     // The tray's own menu, its top 252 pixels above the pointer.
     void OpenTrayMenu(const QPoint& cursor);
-    // Starts "update" beside the executable, hidden, detached, without arguments.
-    static void LaunchUpdater();
+    // Starts "update" beside the executable, hidden, detached, without arguments; says so in a
+    // message where there is none or it cannot be started.
+    void LaunchUpdater();
+    // What a tray activation and a second start ask for: the window to the front, and the exit
+    // question above it while it is open (the question may be all there is to see).
+    void BringToFront();
 
     // The name of the button whose page is shown; empty at home.
     QString CurrentPage() const;
@@ -50,7 +55,8 @@ class CMainDlg : public ui::WindowBase {
     TrayIcon* Tray() const { return tray_; }
 
     // Whether a tray shows the program's icon. Without one, nothing could bring a hidden window
-    // back or end the program: closing then minimises, and the title menu offers the exit.
+    // back or end the program: closing then minimises, a window hidden in a tray that goes away
+    // comes back minimised, and the title menu offers the exit.
     bool TrayAvailable() const { return trayAvailable_; }
     void SetTrayAvailable(bool available);
 
@@ -71,6 +77,8 @@ class CMainDlg : public ui::WindowBase {
     // Closing: to the tray when there is one, else down to the task bar.
     void CloseToTray();
     void AskToExit();
+    // The exit question while it is open; nullptr otherwise.
+    CConfirmExitDlg* ExitQuestion() const;
 
     struct Controls {
         ui::Control* btnAchievement = nullptr;
@@ -95,5 +103,6 @@ class CMainDlg : public ui::WindowBase {
     TrayIcon* tray_ = nullptr;
     ui::Label* saveNotice_ = nullptr;
     bool trayAvailable_ = true;
-    QPoint pointer_{-1, -1};  // over the window's client area; off it, outside every tile
+    bool hiddenInTray_ = false;  // the last close hid the window in the tray
+    QPoint pointer_{-1, -1};     // over the window's client area; off it, outside every tile
 };

@@ -37,6 +37,7 @@ void DrinkReminder::Open() {
     setup.openSettings = [this] {
         scheduler_.RequestPage(QStringLiteral("btn_drinkwater_set"), true);
     };
+    setup.feedback = [this] { scheduler_.RequestFeedback(); };
     frame_ = CFramePopupDlg::Open(std::move(setup));
     scheduler_.Showing(ReminderKind::Drink, frame_);
 }

@@ -32,6 +32,7 @@ class NullServices final : public Services {
         return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
     }
     void KeepOutOfTaskbar(WId) override {}
+    void ListInTaskbar(WId) override {}
     QRect WorkArea(const QScreen* screen) override {
         return screen ? screen->availableGeometry() : QRect();
     }

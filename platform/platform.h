@@ -45,9 +45,13 @@ class Services {
     // Keeps a top-level window out of the task bar and the pager, for popups that come and go
     // by themselves. Call before the window is first shown.
     virtual void KeepOutOfTaskbar(WId window) = 0;
+    // Gives a dialog a task-bar entry (and a place in Alt+Tab) of its own, kept above its owner
+    // all the same: some window managers list no dialog whose owner is shown. Call before the
+    // window is first shown.
+    virtual void ListInTaskbar(WId window) = 0;
 
-    // The part of `screen` that windows may cover: the monitor less the panels and docks.
-    // Callers pass the primary screen for now.
+    // The part of `screen` that windows may cover: the monitor less the panels and docks. Every
+    // placement asks for it (not QScreen::availableGeometry) with the screen it places on.
     virtual QRect WorkArea(const QScreen* screen) = 0;
 
     // Keeps `windows` (unmanaged ones, in stacking order from the bottom) right above the topmost

@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "relax/log.h"
 #include "relax/relax_reminder.h"
+#include "reminders/reminder_scheduler.h"
 #include "reminders/reminder_window.h"
 #include "ui/controls.h"
 #include "ui/menu.h"
@@ -212,8 +213,9 @@ void CHaveRelaxLockDlg::OnMenuCommand(const QString& item) {
         SettingsStore::SetRemindFullScreen(!SettingsStore::GetRemindFullScreen());
     } else if (item == QLatin1String("menu_relax_tipset")) {
         reminder_.OpenSettingsFrame(this);
+    } else if (item == QLatin1String("menu_relax_feedback")) {
+        reminder_.Scheduler().RequestFeedback();
     }
-    // "反馈建议" does nothing.
 }
 
 void CHaveRelaxLockDlg::CoverScreens() {

@@ -5,6 +5,7 @@
 #include "relax/log.h"
 #include "relax/relax_reminder.h"
 #include "reminders/corner_slide.h"
+#include "reminders/reminder_scheduler.h"
 #include "reminders/reminder_window.h"
 #include "ui/controls.h"
 #include "ui/menu.h"
@@ -113,8 +114,9 @@ void CHaveRelaxPopDlg::OnMenuCommand(const QString& item) {
         SettingsStore::SetRemindOnTime(!SettingsStore::GetRemindOnTime());
     } else if (item == QLatin1String("menu_relax_tipset")) {
         reminder_.OpenSettingsFrame(nullptr);
+    } else if (item == QLatin1String("menu_relax_feedback")) {
+        reminder_.Scheduler().RequestFeedback();
     }
-    // "反馈建议" does nothing.
 }
 
 void CHaveRelaxPopDlg::OnFinalMessage() {

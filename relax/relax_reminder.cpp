@@ -62,5 +62,6 @@ void RelaxReminder::OpenSettingsFrame(QWidget* owner) {
     };
     setup.remindersOn = &SettingsStore::GetRemindOnTime;
     setup.setRemindersOn = &SettingsStore::SetRemindOnTime;
+    setup.feedback = [this] { scheduler_.RequestFeedback(); };
     settingsFrame_ = CFramePopupDlg::Open(std::move(setup), owner);
 }

@@ -68,8 +68,9 @@ void CFramePopupDlg::OnMenuCommand(const QString& item) {
             setup_.setRemindersOn(!setup_.remindersOn());
     } else if (item == QLatin1String("menu_frame_tipset")) {
         if (setup_.openSettings) setup_.openSettings();
+    } else if (item == QLatin1String("menu_frame_feedback")) {
+        if (setup_.feedback) setup_.feedback();
     }
-    // "意见反馈" does nothing.
 }
 
 void CFramePopupDlg::OnFinalMessage() {

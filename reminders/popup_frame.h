@@ -27,6 +27,8 @@ class CFramePopupDlg : public ui::WindowBase {
         std::function<void()> openSettings;
         // Pixels the panel needs beyond the frame's own height.
         int extraHeight = 0;
+        // The menu's "意见反馈"; nothing when empty.
+        std::function<void()> feedback;
     };
 
     // Opens a frame; nullptr when its layout cannot be built.

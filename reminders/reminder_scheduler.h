@@ -69,6 +69,8 @@ class ReminderScheduler : public QObject {
     // A reminder asks for a page of the main window (its settings, the drink achievements),
     // brought to the front or not.
     void RequestPage(const QString& button, bool show) { emit PageRequested(button, show); }
+    // A reminder's menu asks for the feedback the program offers (its "反馈" items).
+    void RequestFeedback() { emit FeedbackRequested(); }
 
     // The timer that wakes the program for a reminder (tests fire it after moving the clock).
     const QTimer& Timer(ReminderKind kind) const { return Of(kind).timer; }
@@ -82,6 +84,7 @@ class ReminderScheduler : public QObject {
   signals:
     void DueChanged(ReminderKind kind);
     void PageRequested(const QString& button, bool show);
+    void FeedbackRequested();
 
   private:
     struct Track {

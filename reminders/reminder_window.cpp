@@ -13,7 +13,7 @@ bool CreateReminderWindow(ui::WindowBase& window, bool activate, QWidget* owner)
         window.OnFinalMessage();
         return false;
     }
-    platform::Current().KeepOutOfTaskbar(window.winId());
+    platform::Current().KeepOutOfTaskbar(window.NativeId());
     return true;
 }
 

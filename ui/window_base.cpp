@@ -276,8 +276,9 @@ void WindowBase::CenterWindow() {
     QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
     if (owner && owner->isVisible() && !owner->isMinimized()) {
         area = owner->frameGeometry();
-    } else if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        area = screen->availableGeometry();
+    } else if (QScreen* screen =
+                   this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+        area = platform::Current().WorkArea(screen);
     }
     if (area.isEmpty()) return;
     QRect r(QPoint(0, 0), size());
@@ -292,14 +293,20 @@ void WindowBase::ShowWithFocus() {
     activateWindow();
 }
 
+WId WindowBase::NativeId() {
+    create();
+    return internalWinId();
+}
+
 void WindowBase::MaxRestoreToggle() {
     const bool wasZoomed = zoomed_;
     if (!zoomed_) {
         QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
         if (!screen) return;
         normalGeometry_ = geometry();
-        // Maximised covers the work area (not the panels), within the layout's maximum.
-        QRect work = screen->availableGeometry();
+        // Maximised covers the work area (not the panels), within the layout's maximum; Qt's own
+        // view of it misses the panels once there is more than one monitor.
+        QRect work = platform::Current().WorkArea(screen);
         work.setSize(work.size().boundedTo(maximumSize()).expandedTo(minimumSize()));
         setGeometry(work);
         zoomed_ = true;

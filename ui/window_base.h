@@ -64,9 +64,13 @@ class WindowBase : public QWidget {
     // Closes with a result, after the current event is done (posted). The window is hidden for
     // good and OnFinalMessage runs.
     void Close(int result = 0);
-    // Centres over the owner when it is visible, else over the primary screen's work area.
+    // Centres over the owner when it is visible, else over the work area of the window's screen.
     void CenterWindow();
     void ShowWithFocus();
+    // The top-level window's native id, made now if need be (to set hints before it is shown).
+    // Unlike QWidget::winId(), it leaves the owner's other children alone: that call would make
+    // every one of them a native window too.
+    WId NativeId();
 
     Control* Root() const { return root_; }
     Control* FindControl(const QString& name) const;

@@ -17,6 +17,7 @@ class Services final : public platform::Services {
     GammaBackend& Gamma() override;
     bool CompositorRunning() override;
     void KeepOutOfTaskbar(WId window) override;
+    void ListInTaskbar(WId window) override;
     QRect WorkArea(const QScreen* screen) override;
     std::unique_ptr<platform::Watch> KeepAbove(
         std::vector<WId> windows, std::function<std::vector<WId>()> allowedAbove) override;

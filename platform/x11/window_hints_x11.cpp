@@ -12,6 +12,25 @@
 
 namespace x11 {
 
+namespace {
+
+// Qt's own connection, the one that has just created the window: on another, a request could
+// reach the server before the window does.
+Display* QtDisplay() {
+    auto* qtX11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return qtX11 ? qtX11->display() : nullptr;
+}
+
+void SetAtoms(Display* display, Window window, const char* name,
+              const std::vector<unsigned long>& atoms) {
+    XChangeProperty(display, window, XInternAtom(display, name, False), XA_ATOM, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(atoms.data()),
+                    static_cast<int>(atoms.size()));
+    XFlush(display);
+}
+
+}  // namespace
+
 // `area` less what one window's struts reserve along the root window's edges, where they reach
 // into it (a panel on another monitor leaves this one alone).
 void SubtractStrut(QRect& area, const std::vector<unsigned long>& strut, const QSize& root) {
@@ -40,13 +59,9 @@ bool Services::CompositorRunning() {
 }
 
 void Services::KeepOutOfTaskbar(WId id) {
-    // Through Qt's own connection, the one that has just created the window: on another the
-    // request could reach the server before the window does.
-    auto* qtX11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    Display* display = qtX11 ? qtX11->display() : nullptr;
+    Display* display = QtDisplay();
     if (!display || id == 0) return;
     const auto window = static_cast<Window>(id);
-    const Atom state = XInternAtom(display, "_NET_WM_STATE", False);
     // Added to what is there: Qt puts its own states (on top) into the same property when it
     // maps the window, and keeps what it finds.
     std::vector<unsigned long> states = Property(display, window, "_NET_WM_STATE", XA_ATOM);
@@ -54,10 +69,20 @@ void Services::KeepOutOfTaskbar(WId id) {
         const Atom atom = XInternAtom(display, name, False);
         if (std::find(states.begin(), states.end(), atom) == states.end()) states.push_back(atom);
     }
-    XChangeProperty(display, window, state, XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(states.data()),
-                    static_cast<int>(states.size()));
-    XFlush(display);
+    SetAtoms(display, window, "_NET_WM_STATE", states);
+}
+
+void Services::ListInTaskbar(WId id) {
+    Display* display = QtDisplay();
+    if (!display || id == 0) return;
+    const auto window = static_cast<Window>(id);
+    // xfwm4 lists no dialog whose owner is mapped; a normal window that names its owner in
+    // WM_TRANSIENT_FOR (as Qt does for a dialog) is listed, and still kept above it.
+    std::vector<unsigned long> types = Property(display, window, "_NET_WM_WINDOW_TYPE", XA_ATOM);
+    std::erase(types, XInternAtom(display, "_NET_WM_WINDOW_TYPE_DIALOG", False));
+    const Atom normal = XInternAtom(display, "_NET_WM_WINDOW_TYPE_NORMAL", False);
+    if (std::find(types.begin(), types.end(), normal) == types.end()) types.push_back(normal);
+    SetAtoms(display, window, "_NET_WM_WINDOW_TYPE", types);
 }
 
 // The monitor less the docks' struts, and within _NET_WORKAREA where the window manager sets it:

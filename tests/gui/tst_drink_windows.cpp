@@ -8,6 +8,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "app/message_window.h"
 #include "data/database_session.h"
 #include "data/drink_log.h"
 #include "data/settings_store.h"
@@ -298,8 +299,10 @@ void TestDrinkWindows::frameMenu() {
     frame->OnMenuCommand("menu_frame_tipset");
     QVERIFY(main_->isVisible());
     QCOMPARE(main_->CurrentPage(), QString("btn_drinkwater_set"));
-    frame->OnMenuCommand("menu_frame_feedback");
+    frame->OnMenuCommand("menu_frame_feedback");  // through the scheduler to the program's
     QVERIFY(desk_.drink->Frame());
+    QVERIFY(CMessageDlg::Current());
+    CMessageDlg::Current()->Close(0);
 }
 
 void TestDrinkWindows::settingsEdits_data() {

@@ -325,7 +325,9 @@ void TestRelaxWindows::lockMenu() {
     CFramePopupDlg* frame = desk_.relax->SettingsFrame();
     QCOMPARE(frame->parentWidget(), lock);
     QVERIFY(qobject_cast<CHaveRelaxDlg*>(frame->Content()));
+    QSignalSpy feedback(desk_.scheduler.get(), &ReminderScheduler::FeedbackRequested);
     lock->OnMenuCommand("menu_relax_feedback");
+    QCOMPARE(feedback.count(), 1);
 }
 
 // The lock appears while the user types elsewhere: no key acts on it (the menu's Space, Return on
