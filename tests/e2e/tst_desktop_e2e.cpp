@@ -12,6 +12,8 @@ class TestDesktopE2e : public QObject {
     void initTestCase() { XSetErrorHandler(IgnoreXErrors); }
     void drinkFrameRestsAbovePanel_data() { AddWindowManagerRows(); }
     void drinkFrameRestsAbovePanel();
+    void lockHoldsItsGround_data() { AddWindowManagerRows(); }
+    void lockHoldsItsGround();
 };
 
 // Qt counts no panel once there are two monitors; the drink reminder still rises into the corner
@@ -42,6 +44,86 @@ void TestDesktopE2e::drinkFrameRestsAbovePanel() {
     QTRY_COMPARE_WITH_TIMEOUT(frame(), corner, kWaitMs);
     QTest::qWait(300);  // at rest: no step after it
     QCOMPARE(frame(), corner);
+}
+
+namespace {
+
+// The root's children from the bottom up.
+QList<unsigned long> Stack(::Display* x) {
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    QList<unsigned long> stack;
+    if (XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count) != 0)
+        for (unsigned int i = 0; i < count; ++i) stack << children[i];
+    if (children != nullptr) XFree(children);
+    return stack;
+}
+
+// The break lock on the screen, and no managed window above it: 0 when it is not so.
+unsigned long LockOnTop(const Desk& desk) {
+    const QList<WindowInfo> lock = desk.Windows({"--name", "^休息中 · 悦息伙伴$"});
+    if (lock.size() != 1) return 0;
+    const QList<unsigned long> stack = Stack(desk.X());
+    for (qsizetype i = stack.indexOf(lock.first().id) + 1; i > 0 && i < stack.size(); ++i) {
+        XWindowAttributes a{};
+        if (XGetWindowAttributes(desk.X(), stack[i], &a) && a.map_state == IsViewable &&
+            !a.override_redirect && a.c_class == InputOutput)
+            return 0;
+    }
+    return lock.first().id;
+}
+
+}  // namespace
+
+// A break under a real window manager: typing into it as it appears changes nothing; Alt+Tab to a
+// full-screen terminal, Show Desktop and a minimise leave it above everything; --break-now finds
+// it there, and "结束休息" still ends it.
+void TestDesktopE2e::lockHoldsItsGround() {
+    QFETCH(QString, manager);
+    Desk desk;
+    QVERIFY2(desk.StartServer(), desk.Failure());
+    WindowManager wm(desk);
+    QVERIFY2(wm.Start(manager), wm.Failure());
+    QVERIFY(desk.WithStore([] { SettingsStore::SetCountDownSecond(3); }));
+    desk.StartProgram({"--break-now"});  // the prompt starts the break by itself
+    QVERIFY2(WaitFor([&] { return LockOnTop(desk); }), "no break lock on top");
+    // It took the keyboard from whatever had it.
+    QTRY_COMPARE_WITH_TIMEOUT(desk.FocusedWindow(), LockOnTop(desk), kWaitMs);
+
+    const qsizetype shown = desk.Windows().size();  // the main window and the lock
+    desk.Xdotool({"type", "--delay", "20", "git commit -m 'fix'"});
+    desk.Xdotool({"key", "Down", "Return", "Escape", "space"});
+    QTest::qWait(500);
+    QVERIFY2(LockOnTop(desk), "typing ended the break");
+    QCOMPARE(desk.Windows().size(), shown);  // no menu, no settings frame
+    bool fullScreen = false, onTime = false;
+    QVERIFY(desk.WithStore([&] {
+        fullScreen = SettingsStore::GetRemindFullScreen();
+        onTime = SettingsStore::GetRemindOnTime();
+    }));
+    QVERIFY(fullScreen && onTime);
+
+    QProcess terminal;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", QString::fromLatin1(desk.Display()));
+    terminal.setProcessEnvironment(env);
+    terminal.start("xterm", {"-fullscreen", "-title", "work"});
+    QVERIFY(WaitFor([&] { return !desk.Windows({"--name", "^work$"}).isEmpty(); }));
+    for (const QStringList& act :
+         {QStringList{"wmctrl", "-a", "work"}, QStringList{"xdotool", "key", "alt+Tab"},
+          QStringList{"wmctrl", "-k", "on"},
+          QStringList{"xdotool", "windowminimize", QString::number(LockOnTop(desk))}}) {
+        desk.RunTool(act.first(), act.mid(1));
+        QTest::qWait(300);
+        QVERIFY2(WaitFor([&] { return LockOnTop(desk); }), qPrintable(act.join(' ')));
+    }
+    QProcess& again = desk.StartProgram({"--break-now"});
+    QVERIFY(again.waitForFinished(kWaitMs));
+    QCOMPARE(again.exitCode(), 0);
+    QVERIFY(LockOnTop(desk));
+    terminal.kill();
+    terminal.waitForFinished();
 }
 
 QTEST_MAIN(TestDesktopE2e)

@@ -1,11 +1,11 @@
 // The reminders' clocks in the real program, its wall clock moved by libfaketime while its timers
-// keep the real one: a daylight-saving night, a suspend that both reminders fell due in, and an
-// absence.
+// keep the real one: a daylight-saving night, a suspend that both reminders fell due in, an
+// absence, and a full-screen program that a break waits for.
 
 #include <QDBusConnection>
 #include <QDBusMessage>
 
-#include "tests/e2e/desk.h"
+#include "tests/e2e/window_manager.h"
 #include "tests/support/private_bus.h"
 
 namespace {
@@ -57,6 +57,7 @@ class TestRemindersE2e : public QObject {
     void daylightSavingNight();
     void suspendBringsBothSideBySide();
     void awayAsLongAsABreakWasOne();
+    void fullScreenHoldsBackTheBreak();
 };
 
 void TestRemindersE2e::daylightSavingNight_data() {
@@ -161,6 +162,56 @@ void TestRemindersE2e::awayAsLongAsABreakWasOne() {
     desk.Xdotool({"mousemove", "10", "10"});
     QTRY_VERIFY_WITH_TIMEOUT(status().contains("away: no\n"), kWaitMs);
     QVERIFY2(status().contains("next-break: 2026-12-08 12:10\n"), status().constData());
+}
+
+// A relax reminder falls due while a full-screen program is in front (under a real window
+// manager): it waits; once the program leaves full screen, the prompt comes, once.
+void TestRemindersE2e::fullScreenHoldsBackTheBreak() {
+    const QString lib = FakeTimeLibrary();
+    if (lib.isEmpty()) QSKIP("libfaketime is not installed (Debian faketime)");
+    PrivateBus bus;  // the system bus, for logind's PrepareForSleep
+    QString error;
+    QVERIFY2(bus.Start(&error), qPrintable(error));
+    Desk desk;
+    FakeClock clock;
+    QVERIFY(clock.Install(desk, lib, "10:00:00"));
+    desk.SetProgramVariable("DBUS_SYSTEM_BUS_ADDRESS", bus.Address());
+    QVERIFY2(desk.StartServer(), desk.Failure());
+    WindowManager wm(desk);
+    QVERIFY2(wm.Start("openbox"), wm.Failure());
+    QVERIFY(desk.WithStore([] { SettingsStore::SetRemindOnTimeDrk(false); }));
+    desk.StartProgram();
+    QVERIFY(WaitFor([&] { return desk.MainWindow(); }));
+    QProcess terminal;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", QString::fromLatin1(desk.Display()));
+    terminal.setProcessEnvironment(env);
+    terminal.start("xterm", {"-fullscreen", "-title", "work"});
+    QVERIFY(WaitFor([&] { return !desk.Windows({"--name", "^work$"}).isEmpty(); }));
+    desk.RunTool("wmctrl", {"-a", "work"});
+    const auto status = [&desk] {
+        QProcess& asked = desk.StartProgram({"--status"});
+        asked.waitForFinished(kWaitMs);
+        return asked.readAllStandardOutput();
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(status().contains("busy: fullscreen\n"), kWaitMs);
+
+    QVERIFY(clock.Set("12:00:30"));  // past the break's due time; a resume makes it look
+    QDBusConnection logind = QDBusConnection::connectToBus(bus.Address(), "logind-busy");
+    QVERIFY(logind.isConnected() && logind.registerService("org.freedesktop.login1"));
+    QDBusMessage resumed = QDBusMessage::createSignal(
+        "/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep");
+    resumed << false;
+    const auto prompts = [&desk] {
+        return std::ranges::count_if(
+            desk.Windows(), [](const WindowInfo& w) { return w.rect.size() == QSize(280, 360); });
+    };
+    for (int i = 0; i < 10; ++i, QTest::qWait(300)) logind.send(resumed);
+    QCOMPARE(prompts(), 0);
+    desk.RunTool("wmctrl", {"-r", "work", "-b", "remove,fullscreen"});
+    QTRY_COMPARE_WITH_TIMEOUT(prompts(), 1, kWaitMs);
+    terminal.kill();
+    terminal.waitForFinished();
 }
 
 QTEST_MAIN(TestRemindersE2e)
