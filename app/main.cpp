@@ -228,6 +228,8 @@ int main(int argc, char* argv[]) {
     int exitCode = 0;
     {
         ReminderScheduler scheduler;
+        // The reminders are heard through the desktop's sound server, opened at the first sound.
+        scheduler.Sounds().Use(&platform::Current().Sounds());
         DrinkReminder drinkReminder(scheduler);
         RelaxReminder relaxReminder(scheduler);
         scheduler.Start();
