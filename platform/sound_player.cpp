@@ -1,9 +1,8 @@
 #include <canberra.h>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QPointer>
+#include <QGuiApplication>
 #include <QTemporaryFile>
 #include <QThread>
 
@@ -50,14 +49,16 @@ void Finished(ca_context*, uint32_t, int error, void* userdata) {
 // The canberra context and everything that may take time, on the sound thread.
 class Worker : public QObject {
   public:
-    explicit Worker(QObject* home) : home_(home) {}
+    explicit Worker(QObject* home)
+        : home_(home), name_(QGuiApplication::applicationDisplayName().toUtf8()) {}
     ~Worker() override {
         // Sounds still playing end here, each telling the UI thread.
         if (context_) ca_context_destroy(context_);
     }
 
     void Play(Cue cue, const SoundTheme& theme, std::function<void()> ended) {
-        if (!Open()) return EndOn(home_, std::move(ended));
+        // Event sounds switched off on the desktop: not even the sound server is asked.
+        if (!theme.enabled.value_or(true) || !Open()) return EndOn(home_, std::move(ended));
         ca_proplist* props = nullptr;
         if (ca_proplist_create(&props) != CA_SUCCESS) return EndOn(home_, std::move(ended));
         ca_proplist_sets(props, CA_PROP_EVENT_ID, EventId(cue));
@@ -65,8 +66,6 @@ class Worker : public QObject {
         if (!theme.name.isEmpty())
             ca_proplist_sets(props, CA_PROP_CANBERRA_XDG_THEME_NAME,
                              theme.name.toUtf8().constData());
-        if (theme.enabled)
-            ca_proplist_sets(props, CA_PROP_CANBERRA_ENABLE, *theme.enabled ? "1" : "0");
         if (cue == Cue::Water) {
             const QString file = OwnSound(QStringLiteral(":/sounds/water.wav"));
             if (!file.isEmpty())
@@ -80,8 +79,7 @@ class Worker : public QObject {
         if (result == CA_SUCCESS) return;
         EndOn(home_, std::move(pending->ended));
         delete pending;
-        // Sounds switched off on the desktop are its choice, not a fault.
-        if (result != CA_ERROR_DISABLED && !playWarned_) {
+        if (!playWarned_) {
             playWarned_ = true;
             qCWarning(lcPlatform) << "no sound for" << EventId(cue)
                                   << "(the desktop's sound theme or output):" << ca_strerror(result)
@@ -96,9 +94,8 @@ class Worker : public QObject {
         int result = ca_context_create(&context_);
         if (result == CA_SUCCESS)
             result = ca_context_change_props(
-                context_, CA_PROP_APPLICATION_NAME, qPrintable(QCoreApplication::applicationName()),
-                CA_PROP_APPLICATION_ID, "vita-companion", CA_PROP_APPLICATION_ICON_NAME,
-                "vita-companion", nullptr);
+                context_, CA_PROP_APPLICATION_NAME, name_.constData(), CA_PROP_APPLICATION_ID,
+                "vita-companion", CA_PROP_APPLICATION_ICON_NAME, "vita-companion", nullptr);
         if (result == CA_SUCCESS) result = ca_context_open(context_);
         if (result == CA_SUCCESS) return true;
         if (context_) ca_context_destroy(context_);
@@ -130,6 +127,7 @@ class Worker : public QObject {
     }
 
     QObject* home_;
+    const QByteArray name_;  // as the sound settings list the program
     ca_context* context_ = nullptr;
     uint32_t lastId_ = 0;
     bool openWarned_ = false;
