@@ -26,8 +26,7 @@ struct FakeClock final : Clock {
     QDateTime Now() const override { return now; }
 };
 
-// Records the sounds the reminders ask for, as numbers of platform::Cue; each is over at once
-// (from the event loop).
+// Records the sounds asked for (numbers of platform::Cue); each is over at once.
 struct SoundRecorder final : platform::SoundPlayer {
     QList<int> played;
     std::unique_ptr<platform::SoundPlayer> silent = platform::MakeSilentPlayer();

@@ -56,8 +56,6 @@ class TestDrinkWindows : public QObject {
     void pageLeftDuringCountdown();
     void achievementsLinkFromTheFrame();
     void frameKinds();
-    void sounds_data();
-    void sounds();
     void slideIntoTheCorner();
     void frameMenu();
     void settingsEdits_data();
@@ -141,7 +139,6 @@ void TestDrinkWindows::drinkAndCountDown() {
     clock_.now = QDateTime(QDate(2026, 12, 8), QTime(14, 5, 9));
     QTest::mouseClick(Find(panel, "btn_drink_imm"), Qt::LeftButton);
     QCOMPARE(DrinkRows(), QStringList{"250 2026-12-08 14:05:09"});
-    QCOMPARE(desk_.sounds.played, QList<int>{int(platform::Cue::Water)});
     QCOMPARE(GetTodayTotal(), 250);
     QVERIFY(!Find(panel, "container_drink_button")->IsVisibleFlag());
     QVERIFY(Find(panel, "container_drink_over")->IsVisibleFlag());
@@ -207,8 +204,9 @@ void TestDrinkWindows::pageLeftDuringCountdown() {
 }
 
 // "我的成绩" in the reminder: the frame goes first, then the main window, even hidden, is on the
-// achievements page.
+// achievements page. The reminder came with its sound, the drink none with "喝水音效" off.
 void TestDrinkWindows::achievementsLinkFromTheFrame() {
+    SetDrinkSound(false);
     desk_.scheduler->Request(ReminderKind::Drink);
     CFramePopupDlg* frame = Ready(desk_.drink->Frame());
     QVERIFY(frame);
@@ -222,6 +220,7 @@ void TestDrinkWindows::achievementsLinkFromTheFrame() {
     QCOMPARE(main_->CurrentPage(), QString("btn_achievement"));
     QVERIFY(!main_->isVisible());
     QCOMPARE(DrinkRows().size(), 1);
+    QCOMPARE(desk_.sounds.played, QList<int>{int(platform::Cue::Message)});
 }
 
 // At most one frame of each kind; a kind does not block the other; a closed frame lets a new
@@ -249,31 +248,6 @@ void TestDrinkWindows::frameKinds() {
     QCOMPARE(desk_.OpenFrames(), (1));
     desk_.scheduler->Request(ReminderKind::Drink);
     QCOMPARE(desk_.OpenFrames(), (2));
-}
-
-void TestDrinkWindows::sounds_data() {
-    QTest::addColumn<bool>("remindSound");  // 提醒音效
-    QTest::addColumn<bool>("drinkSound");   // 喝水音效
-    QTest::addColumn<QList<int>>("heard");
-    const int message = int(platform::Cue::Message), water = int(platform::Cue::Water);
-    QTest::newRow("both on") << true << true << QList<int>{message, water};
-    QTest::newRow("提醒音效 off") << false << true << QList<int>{water};
-    QTest::newRow("喝水音效 off") << true << false << QList<int>{message};
-}
-
-// The reminder comes with its sound, a drink in it is heard as water: each under its switch.
-void TestDrinkWindows::sounds() {
-    QFETCH(bool, remindSound);
-    QFETCH(bool, drinkSound);
-    SetRemindSoundDrk(remindSound);
-    SetDrinkSound(drinkSound);
-    desk_.scheduler->Request(ReminderKind::Drink);
-    CFramePopupDlg* frame = Ready(desk_.drink->Frame());
-    QVERIFY(frame);
-    auto* panel = qobject_cast<CDrinkWaterShowDlg*>(frame->Content());
-    QTRY_VERIFY(Find(panel, "btn_drink_imm"));
-    QTest::mouseClick(Find(panel, "btn_drink_imm"), Qt::LeftButton);
-    QTEST(desk_.sounds.played, "heard");
 }
 
 // From just below the work area up into its corner, 4 px every 10 ms; closing mid-way ends it.
