@@ -61,7 +61,6 @@ class TestReminderSounds : public QObject {
         stand.now = stand.now.addSecs(std::max(secsLater, 0));
         const std::size_t played = stand.endings.size();
         QCOMPARE(sounds.Play(SoundMoment(moment), platform::Cue::Message, on), plays);
-        QCOMPARE(stand.endings.size(), played + (plays ? 1 : 0));
         // The end of the sound before, told late, does not end a reminder sound after it.
         if (plays && played > 0 && stand.endings[0]) {
             stand.endings[0]();
