@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QPointer>
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
@@ -162,6 +163,10 @@ void FollowPresence(platform::Presence& presence, ReminderScheduler& scheduler, 
                              follow();
                      });
     QObject::connect(&SettingsNotifier::Instance(), &SettingsNotifier::reloaded, &presence, follow);
+    // No reminder is heard while the user is in a call, a full-screen program or do-not-disturb.
+    scheduler.Sounds().SetQuiet([watched = QPointer<platform::Presence>(&presence)] {
+        return watched && watched->Busy() != platform::Presence::BusyReasons();
+    });
     QObject::connect(&presence, &platform::Presence::Changed, &scheduler, [&] {
         scheduler.SetAway(presence.Away(), presence.AwaySince());
         scheduler.SetBusy(presence.Busy() != platform::Presence::BusyReasons());
@@ -228,6 +233,8 @@ int main(int argc, char* argv[]) {
     int exitCode = 0;
     {
         ReminderScheduler scheduler;
+        // The reminders are heard through the desktop's sound server, opened at the first sound.
+        scheduler.Sounds().Use(&platform::Current().Sounds());
         DrinkReminder drinkReminder(scheduler);
         RelaxReminder relaxReminder(scheduler);
         scheduler.Start();

@@ -100,7 +100,7 @@ ui::Control* NewPendingPage(QWidget* window) {
 }  // namespace
 
 CMainDlg::CMainDlg(ReminderScheduler& scheduler)
-    : drinkSettingsPage_(scheduler), relaxPage_(scheduler) {
+    : drinkSettingsPage_(scheduler), drinkNowPage_(scheduler.Sounds()), relaxPage_(scheduler) {
     // The drink-now page asks to be left once a drink is done or declined.
     connect(&drinkNowPage_, &CDrinkWaterShowDlg::DismissRequested, this,
             [this] { ShowPage(QStringLiteral("btn_back")); });

@@ -21,7 +21,7 @@ void DrinkReminder::Open() {
     setup.title = QStringLiteral("喝水提醒");
     setup.corner = true;
     setup.makeContent = [this](CFramePopupDlg& frame) {
-        auto panel = std::make_unique<CDrinkWaterShowDlg>();
+        auto panel = std::make_unique<CDrinkWaterShowDlg>(scheduler_.Sounds());
         connect(panel.get(), &CDrinkWaterShowDlg::DismissRequested, &frame,
                 [&frame] { frame.Close(1); });
         // The frame lets go of the panel first, then the main window shows the figures.
@@ -39,5 +39,8 @@ void DrinkReminder::Open() {
     };
     setup.feedback = [this] { scheduler_.RequestFeedback(); };
     frame_ = CFramePopupDlg::Open(std::move(setup));
+    if (!frame_) return;
     scheduler_.Showing(ReminderKind::Drink, frame_);
+    scheduler_.Sounds().Play(Reminders::SoundMoment::Comes, platform::Cue::Message,
+                             SettingsStore::GetRemindSoundDrk());
 }

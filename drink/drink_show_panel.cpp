@@ -7,6 +7,7 @@
 #include "data/settings_notifier.h"
 #include "data/settings_store.h"
 #include "drink/log.h"
+#include "reminders/reminder_sounds.h"
 #include "ui/controls.h"
 
 const std::array<const char*, 4> CDrinkWaterShowDlg::kDrinkTips = {
@@ -105,6 +106,8 @@ void CDrinkWaterShowDlg::Drink() {
     if (c_.buttons) c_.buttons->setVisible(false);
     if (c_.over) c_.over->setVisible(true);
     DrinkLog::AddDrink(amount);
+    sounds_.Play(Reminders::SoundMoment::Done, platform::Cue::Water,
+                 SettingsStore::GetDrinkSound());
     UpdateTargetTips();
     ui::SetControlInt(c_.second, kCountdownSeconds);
     countdown_.Start(kCountdownSeconds);

@@ -6,6 +6,9 @@
 #include "reminders/countdown.h"
 #include "ui/window_base.h"
 
+namespace Reminders {
+class ReminderSounds;
+}
 namespace ui {
 class Control;
 class Edit;
@@ -22,6 +25,9 @@ class CDrinkWaterShowDlg : public ui::WindowBase {
     // The tips, one of them shown after each drink.
     static const std::array<const char*, 4> kDrinkTips;
     static constexpr int kCountdownSeconds = 6;
+
+    // A drink recorded is heard through `sounds`, under the drink-sound switch.
+    explicit CDrinkWaterShowDlg(Reminders::ReminderSounds& sounds) : sounds_(sounds) {}
 
     QString LayoutFile() const override { return layoutFile_; }
     // Before the window is made: the main window uses the large layout.
@@ -51,6 +57,7 @@ class CDrinkWaterShowDlg : public ui::WindowBase {
     // Once the current event is done: the host may delete the frame the panel sits in.
     void AskHostToDismissLater();
 
+    Reminders::ReminderSounds& sounds_;
     QString layoutFile_ = QStringLiteral("DrinkWaterShow.xml");
     bool initialized_ = false;
     ::Countdown countdown_;

@@ -41,9 +41,14 @@ class NullServices final : public Services {
     }
     std::unique_ptr<Watch> WatchTraySelection(std::function<void()>) override { return nullptr; }
     std::unique_ptr<Presence> WatchPresence() override { return std::make_unique<Presence>(); }
+    SoundPlayer& Sounds() override { return *sounds_; }
 
   private:
     NullGamma gamma_;
+    // A Wayland desktop has a sound server as any other; its theme is the library's default.
+    std::unique_ptr<SoundPlayer> sounds_ =
+        QGuiApplication::platformName().startsWith(QLatin1String("wayland")) ? MakeCanberraPlayer()
+                                                                             : MakeSilentPlayer();
 };
 
 NullGamma g_nullGamma;
@@ -80,7 +85,10 @@ Services& Current() {
 namespace x11 {
 
 Services::Services(platform::Kind kind, GammaBackend& nullGamma)
-    : kind_(kind), gamma_(connection_), nullGamma_(nullGamma) {}
+    : kind_(kind),
+      gamma_(connection_),
+      nullGamma_(nullGamma),
+      sounds_(platform::MakeCanberraPlayer([this] { return SoundThemeNow(); })) {}
 
 Services::~Services() = default;
 

@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/sound_player.h"
+
 class GammaBackend;
 class QScreen;
 
@@ -71,6 +73,9 @@ class Services {
     // switched on. One at a time: its X11 parts select events on shared windows. The null
     // services' one is never away nor busy.
     virtual std::unique_ptr<Presence> WatchPresence() = 0;
+    // Event sounds through the desktop's sound server and theme; a silent one where there is
+    // no desktop (offscreen).
+    virtual SoundPlayer& Sounds() = 0;
 };
 
 // The services of this run, chosen on the first call once the QGuiApplication exists (before:

@@ -114,6 +114,7 @@ void CHaveRelaxLockDlg::OnInit() {
             over->SetAttribute(QStringLiteral("pushedimage"),
                                QStringLiteral("file='btn_relax_done.png' source='100,0,200,40'"));
         }
+        reminder_.Sound(Reminders::SoundMoment::Ends);
     });
     break_.Start(SettingsStore::GetRelaxMinute() * 60LL);
     // A new draw at every break: either picture mode may come, whatever came before.

@@ -50,7 +50,10 @@ void CHaveRelaxPopDlg::OnInit() {
             [this](long long left) { ui::SetControlInt(c_.countdown, static_cast<int>(left)); });
     connect(&prompt_, &Countdown::Finished, this, &CHaveRelaxPopDlg::StartBreak);
     connect(&break_, &Countdown::Tick, this, &CHaveRelaxPopDlg::BreakTick);
-    connect(&break_, &Countdown::Finished, this, [this] { Close(1); });
+    connect(&break_, &Countdown::Finished, this, [this] {
+        reminder_.Sound(Reminders::SoundMoment::Ends);
+        Close(1);
+    });
     // The picture and sentence of the hour it opens in; it keeps them however long it stays.
     const TimeOfDay now = TimeOfDayFor(Clock::Current().Now().time().hour());
     for (const char* picture : kPictures)

@@ -30,6 +30,14 @@ void RelaxReminder::OpenPrompt() {
     if (!Reminders::CreateReminderWindow(*prompt)) return;
     prompt_ = prompt;
     scheduler_.Showing(ReminderKind::Relax, prompt);
+    Sound(Reminders::SoundMoment::Comes);
+}
+
+void RelaxReminder::Sound(Reminders::SoundMoment moment) {
+    // A bell calls to the break; a gentler sound says it is over.
+    const platform::Cue cue =
+        moment == Reminders::SoundMoment::Comes ? platform::Cue::Bell : platform::Cue::Complete;
+    scheduler_.Sounds().Play(moment, cue, SettingsStore::GetRemindSound());
 }
 
 void RelaxReminder::OpenLock() {

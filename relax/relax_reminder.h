@@ -6,6 +6,7 @@
 #include "relax/relax_lock.h"
 #include "relax/relax_prompt.h"
 #include "reminders/popup_frame.h"
+#include "reminders/reminder_sounds.h"
 
 class ReminderScheduler;
 
@@ -27,6 +28,8 @@ class RelaxReminder : public QObject {
     void OpenLock();
     // The relax settings in a frame owned by `owner` (may be null), unless one is open.
     void OpenSettingsFrame(QWidget* owner);
+    // The reminder's sound for `moment` (the prompt comes, a break is over), under its switch.
+    void Sound(Reminders::SoundMoment moment);
 
   private:
     void OpenPrompt();

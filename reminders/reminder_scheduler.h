@@ -8,6 +8,8 @@
 #include <functional>
 #include <vector>
 
+#include "reminders/reminder_sounds.h"
+
 namespace ui {
 class WindowBase;
 }
@@ -72,6 +74,9 @@ class ReminderScheduler : public QObject {
     // A reminder's menu asks for the feedback the program offers (its "反馈" items).
     void RequestFeedback() { emit FeedbackRequested(); }
 
+    // What the reminders let be heard; silent until given a player.
+    Reminders::ReminderSounds& Sounds() { return sounds_; }
+
     // The timer that wakes the program for a reminder (tests fire it after moving the clock).
     const QTimer& Timer(ReminderKind kind) const { return Of(kind).timer; }
 
@@ -116,4 +121,5 @@ class ReminderScheduler : public QObject {
     QDateTime awaySince_;
     bool busy_ = false;
     QTimer release_;
+    Reminders::ReminderSounds sounds_;
 };

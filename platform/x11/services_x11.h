@@ -23,12 +23,17 @@ class Services final : public platform::Services {
         std::vector<WId> windows, std::function<std::vector<WId>()> allowedAbove) override;
     std::unique_ptr<platform::Watch> WatchTraySelection(std::function<void()> changed) override;
     std::unique_ptr<platform::Presence> WatchPresence() override;
+    platform::SoundPlayer& Sounds() override { return *sounds_; }
 
   private:
+    // The desktop's sound theme and switch as its settings daemon publishes them (XSETTINGS).
+    platform::SoundTheme SoundThemeNow();
+
     platform::Kind kind_;
     Connection connection_;
     X11GammaBackend gamma_;
     GammaBackend& nullGamma_;
+    std::unique_ptr<platform::SoundPlayer> sounds_;
 };
 
 }  // namespace x11

@@ -160,6 +160,13 @@ std::vector<Picture> DrinkPictures();        // art_drink.cpp
 std::vector<Picture> AchievementPictures();  // art_achievement.cpp
 std::vector<Picture> RelaxPictures();        // art_relax.cpp
 
+// Our own sounds, synthesised (art_sound.cpp): each a file of res/sounds.
+struct Sound {
+    QString name;
+    QByteArray file;
+};
+std::vector<Sound> Sounds();
+
 // The desktop icon at n × n pixels.
 QImage AppIcon(int n);
 // Everything on the window colour, for judging the set together.

@@ -2,9 +2,10 @@
 // this one are the editable source of the art: change a colour or a shape there and rerun
 // scripts/art.
 //
-// Usage: vita-draw-art OUTDIR [--icons ICONDIR] [--sheet FILE]
+// Usage: vita-draw-art OUTDIR [--icons ICONDIR] [--sounds SOUNDDIR] [--sheet FILE]
 //   OUTDIR   receives the client PNGs
 //   ICONDIR  receives hicolor/<N>x<N>/apps/vita-companion.png
+//   SOUNDDIR receives our own sounds (WAV)
 //   FILE     a contact sheet of everything on the window colour, for judging the set together
 
 #include <QDir>
@@ -61,10 +62,13 @@ int main(int argc, char** argv) {
     const QStringList args = app.arguments().mid(1);
     QString outDir;
     QString iconDir;
+    QString soundDir;
     QString sheetFile;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == "--icons" && i + 1 < args.size()) {
             iconDir = args[++i];
+        } else if (args[i] == "--sounds" && i + 1 < args.size()) {
+            soundDir = args[++i];
         } else if (args[i] == "--sheet" && i + 1 < args.size()) {
             sheetFile = args[++i];
         } else if (outDir.isEmpty() && !args[i].startsWith("--")) {
@@ -75,7 +79,8 @@ int main(int argc, char** argv) {
         }
     }
     if (outDir.isEmpty()) {
-        QTextStream(stderr) << "usage: vita-draw-art OUTDIR [--icons ICONDIR] [--sheet FILE]\n";
+        QTextStream(stderr) << "usage: vita-draw-art OUTDIR [--icons ICONDIR] [--sounds SOUNDDIR] "
+                               "[--sheet FILE]\n";
         return 2;
     }
 
@@ -90,6 +95,16 @@ int main(int argc, char** argv) {
             const int n = kAppIconSizes[i];
             ok &= Save(icons[i],
                        QString("%1/hicolor/%2x%2/apps/vita-companion.png").arg(iconDir).arg(n));
+        }
+    }
+    if (!soundDir.isEmpty()) {
+        for (const Sound& sound : Sounds()) {
+            QSaveFile file(soundDir + '/' + sound.name);
+            if (!QDir().mkpath(soundDir) || !file.open(QIODevice::WriteOnly) ||
+                file.write(sound.file) != sound.file.size() || !file.commit()) {
+                QTextStream(stderr) << "vita-draw-art: cannot write " << file.fileName() << '\n';
+                ok = false;
+            }
         }
     }
     if (!sheetFile.isEmpty()) ok &= Save(ContactSheet(client, icons), sheetFile);

@@ -13,6 +13,7 @@
 #include "data/clock.h"
 #include "data/settings_store.h"
 #include "drink/drink_reminder.h"
+#include "platform/sound_player.h"
 #include "relax/relax_reminder.h"
 #include "reminders/countdown.h"
 #include "reminders/reminder_scheduler.h"
@@ -23,6 +24,16 @@ namespace feature_test {
 struct FakeClock final : Clock {
     QDateTime now;
     QDateTime Now() const override { return now; }
+};
+
+// Records the sounds asked for (numbers of platform::Cue); each is over at once.
+struct SoundRecorder final : platform::SoundPlayer {
+    QList<int> played;
+    std::unique_ptr<platform::SoundPlayer> silent = platform::MakeSilentPlayer();
+    void Play(platform::Cue cue, std::function<void()> ended) override {
+        played << int(cue);
+        silent->Play(cue, std::move(ended));
+    }
 };
 
 template <typename T = ui::Control>
@@ -74,6 +85,8 @@ class Desk {
         Clock::Install(&clock);
         if (!SettingsStore::OpenSettings()) return false;
         scheduler = std::make_unique<ReminderScheduler>();
+        sounds.played.clear();
+        scheduler->Sounds().Use(&sounds);
         drink = std::make_unique<DrinkReminder>(*scheduler);
         relax = std::make_unique<RelaxReminder>(*scheduler);
         scheduler->Start();
@@ -97,6 +110,7 @@ class Desk {
     int OpenFrames() const { return (drink->Frame() ? 1 : 0) + (relax->SettingsFrame() ? 1 : 0); }
 
     FakeClock clock;
+    SoundRecorder sounds;
     std::unique_ptr<ReminderScheduler> scheduler;
     std::unique_ptr<DrinkReminder> drink;
     std::unique_ptr<RelaxReminder> relax;

@@ -204,8 +204,9 @@ void TestDrinkWindows::pageLeftDuringCountdown() {
 }
 
 // "我的成绩" in the reminder: the frame goes first, then the main window, even hidden, is on the
-// achievements page.
+// achievements page. The reminder came with its sound, the drink none with "喝水音效" off.
 void TestDrinkWindows::achievementsLinkFromTheFrame() {
+    SetDrinkSound(false);
     desk_.scheduler->Request(ReminderKind::Drink);
     CFramePopupDlg* frame = Ready(desk_.drink->Frame());
     QVERIFY(frame);
@@ -219,6 +220,7 @@ void TestDrinkWindows::achievementsLinkFromTheFrame() {
     QCOMPARE(main_->CurrentPage(), QString("btn_achievement"));
     QVERIFY(!main_->isVisible());
     QCOMPARE(DrinkRows().size(), 1);
+    QCOMPARE(desk_.sounds.played, QList<int>{int(platform::Cue::Message)});
 }
 
 // At most one frame of each kind; a kind does not block the other; a closed frame lets a new

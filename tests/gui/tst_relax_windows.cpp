@@ -163,7 +163,9 @@ void TestRelaxWindows::promptCountdown() {
 void TestRelaxWindows::breakInThePrompt() {
     SetRemindFullScreen(false);
     SetRelaxMinute(3);
+    const int bell = int(platform::Cue::Bell), complete = int(platform::Cue::Complete);
     for (const bool early : {false, true}) {
+        desk_.sounds.played.clear();
         desk_.scheduler->Request(ReminderKind::Relax);
         CHaveRelaxPopDlg* prompt = Prompt(*desk_.relax);
         QVERIFY(prompt);
@@ -180,6 +182,7 @@ void TestRelaxWindows::breakInThePrompt() {
         if (early) {
             QTest::mouseClick(Find(prompt, "btn_relax_stop"), Qt::LeftButton);
             QTRY_VERIFY(!alive);
+            QCOMPARE(desk_.sounds.played, QList<int>{bell});  // ended by the user: no sound
             continue;
         }
         Advance(clock_, prompt->BreakCountdown());
@@ -190,6 +193,7 @@ void TestRelaxWindows::breakInThePrompt() {
         Advance(clock_, prompt->BreakCountdown());  // the 180th second
         QTRY_VERIFY(!alive);
         QVERIFY(!desk_.relax->Lock());
+        QCOMPARE(desk_.sounds.played, (QList<int>{bell, complete}));
     }
 }
 
@@ -253,10 +257,11 @@ void TestRelaxWindows::lockBreak_data() {
     QTest::addColumn<int>("minutes");
     QTest::addColumn<QString>("atOpen");
     QTest::addColumn<QString>("firstTick");
+    QTest::addColumn<bool>("sound");  // 提醒音效: heard when the break is over
     QTest::newRow("10 minutes") << 10 << "00:10:00"
-                                << "00:09:59";
-    QTest::newRow("an hour") << 60 << "01:00:00"
-                             << "00:59:59";
+                                << "00:09:59" << true;
+    QTest::newRow("an hour, 提醒音效 off") << 60 << "01:00:00"
+                                           << "00:59:59" << false;
 }
 
 // The time left each second, then the completion view that waits for the user.
@@ -264,7 +269,9 @@ void TestRelaxWindows::lockBreak() {
     QFETCH(int, minutes);
     QFETCH(QString, atOpen);
     QFETCH(QString, firstTick);
+    QFETCH(bool, sound);
     SetRelaxMinute(minutes);
+    SetRemindSound(sound);
     desk_.relax->OpenLock();
     CHaveRelaxLockDlg* lock = Lock(*desk_.relax);
     QVERIFY(lock);
@@ -278,6 +285,7 @@ void TestRelaxWindows::lockBreak() {
     QVERIFY(!lock->IsFinished());
     Advance(clock_, lock->BreakCountdown());
     QVERIFY(lock->IsFinished());
+    QCOMPARE(desk_.sounds.played, sound ? QList<int>{int(platform::Cue::Complete)} : QList<int>{});
     QVERIFY(!Shown(lock, "hori_relax"));
     QVERIFY(!lock->BreakCountdown().IsRunning());
     QVERIFY(!lock->IsClosed());  // it waits on the completion view

@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 #include "platform/x11/stacking.h"
 #include "platform/x11/work_area.h"
+#include "platform/x11/xsettings.h"
 
 using Strut = std::vector<unsigned long>;
 
@@ -19,6 +20,8 @@ class TestPlatform : public QObject {
     void struts();
     void keptAbove_data();
     void keptAbove();
+    void xsettings_data();
+    void xsettings();
 };
 
 void TestPlatform::choice_data() {
@@ -98,6 +101,31 @@ void TestPlatform::keptAbove() {
     }
     const std::optional<unsigned long> sibling = x11::SiblingToGoAbove(windows);
     QCOMPARE(sibling ? QString(QChar(static_cast<char16_t>(*sibling))) : QString(), goAbove);
+}
+
+void TestPlatform::xsettings_data() {
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("read");
+    // Little-endian, serial 7, three settings: the sound theme "ocean", a colour, sounds off.
+    const QByteArray desktop = QByteArray::fromHex(
+        "000000000700000003000000010012004e65742f536f756e645468656d654e616d6500000300000005000000"
+        "6f6365616e00000002000a0047746b2f436f6c6f75720000030000000100020003000400000015004e65742f"
+        "456e61626c654576656e74536f756e64730000000300000000000000");
+    QTest::newRow("all") << desktop << "Net/EnableEventSounds=0 Net/SoundThemeName=ocean";
+    QTest::newRow("cut in the last") << desktop.left(114) << "Net/SoundThemeName=ocean";
+    QTest::newRow("a name longer than the data")
+        << QByteArray(desktop).replace(14, 1, "\xff") << "";
+    QTest::newRow("big-endian, said wrong") << QByteArray(desktop).replace(0, 1, "\x01") << "";
+}
+
+void TestPlatform::xsettings() {
+    QFETCH(QByteArray, data);
+    QStringList read;
+    const QHash<QByteArray, QVariant> settings = x11::ParseXSettings(data);
+    for (auto it = settings.begin(); it != settings.end(); ++it)
+        read << it.key() + '=' + it.value().toString();
+    read.sort();
+    QTEST(read.join(' '), "read");
 }
 
 QTEST_APPLESS_MAIN(TestPlatform)
