@@ -104,12 +104,7 @@ void TestDesktopE2e::lockHoldsItsGround() {
     }));
     QVERIFY(fullScreen && onTime);
 
-    QProcess terminal;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", QString::fromLatin1(desk.Display()));
-    terminal.setProcessEnvironment(env);
-    terminal.start("xterm", {"-fullscreen", "-title", "work"});
-    QVERIFY(WaitFor([&] { return !desk.Windows({"--name", "^work$"}).isEmpty(); }));
+    QVERIFY(wm.StartFullScreenTerminal("work"));
     for (const QStringList& act :
          {QStringList{"wmctrl", "-a", "work"}, QStringList{"xdotool", "key", "alt+Tab"},
           QStringList{"wmctrl", "-k", "on"},
@@ -122,8 +117,6 @@ void TestDesktopE2e::lockHoldsItsGround() {
     QVERIFY(again.waitForFinished(kWaitMs));
     QCOMPARE(again.exitCode(), 0);
     QVERIFY(LockOnTop(desk));
-    terminal.kill();
-    terminal.waitForFinished();
 }
 
 QTEST_MAIN(TestDesktopE2e)

@@ -41,6 +41,13 @@ class FakeClock {
     QFile stamp_{dir_.filePath("faketime")};
 };
 
+// What --status says of the running program.
+QByteArray StatusOf(Desk& desk) {
+    QProcess& asked = desk.StartProgram({"--status"});
+    asked.waitForFinished(kWaitMs);
+    return asked.readAllStandardOutput();
+}
+
 // The program's debug trace of its reminders so far.
 QByteArray Trace(Desk& desk, QByteArray& said) {
     said += desk.Program().readAll();
@@ -151,11 +158,7 @@ void TestRemindersE2e::awayAsLongAsABreakWasOne() {
     }));
     desk.StartProgram();
     QVERIFY(WaitFor([&] { return desk.MainWindow(); }));
-    const auto status = [&desk] {
-        QProcess& asked = desk.StartProgram({"--status"});
-        asked.waitForFinished(kWaitMs);
-        return asked.readAllStandardOutput();
-    };
+    const auto status = [&desk] { return StatusOf(desk); };
     QVERIFY2(status().contains("next-break: 2026-12-08 12:00\n"), status().constData());
     QTRY_VERIFY_WITH_TIMEOUT(status().contains("away: idle\n"), kWaitMs);
     QVERIFY(clock.Set("10:10:00"));
@@ -182,18 +185,9 @@ void TestRemindersE2e::fullScreenHoldsBackTheBreak() {
     QVERIFY(desk.WithStore([] { SettingsStore::SetRemindOnTimeDrk(false); }));
     desk.StartProgram();
     QVERIFY(WaitFor([&] { return desk.MainWindow(); }));
-    QProcess terminal;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", QString::fromLatin1(desk.Display()));
-    terminal.setProcessEnvironment(env);
-    terminal.start("xterm", {"-fullscreen", "-title", "work"});
-    QVERIFY(WaitFor([&] { return !desk.Windows({"--name", "^work$"}).isEmpty(); }));
+    QVERIFY(wm.StartFullScreenTerminal("work"));
     desk.RunTool("wmctrl", {"-a", "work"});
-    const auto status = [&desk] {
-        QProcess& asked = desk.StartProgram({"--status"});
-        asked.waitForFinished(kWaitMs);
-        return asked.readAllStandardOutput();
-    };
+    const auto status = [&desk] { return StatusOf(desk); };
     QTRY_VERIFY_WITH_TIMEOUT(status().contains("busy: fullscreen\n"), kWaitMs);
 
     QVERIFY(clock.Set("12:00:30"));  // past the break's due time; a resume makes it look
@@ -210,8 +204,6 @@ void TestRemindersE2e::fullScreenHoldsBackTheBreak() {
     QCOMPARE(prompts(), 0);
     desk.RunTool("wmctrl", {"-r", "work", "-b", "remove,fullscreen"});
     QTRY_COMPARE_WITH_TIMEOUT(prompts(), 1, kWaitMs);
-    terminal.kill();
-    terminal.waitForFinished();
 }
 
 QTEST_MAIN(TestRemindersE2e)

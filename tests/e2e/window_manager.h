@@ -91,6 +91,12 @@ class WindowManager {
         return true;
     }
 
+    // An xterm over the whole screen, titled `title`; true once the manager shows it.
+    bool StartFullScreenTerminal(const QString& title) {
+        Launch("xterm", {"-fullscreen", "-title", title});
+        return WaitFor([&] { return !desk_.Windows({"--name", "^" + title + "$"}).isEmpty(); });
+    }
+
     // Where the panel lies, as its strut reserves it; null before StartPanel.
     QRect Panel() const { return panel_; }
     const char* Failure() const { return failure_.constData(); }
