@@ -100,7 +100,10 @@ ui::Control* NewPendingPage(QWidget* window) {
 }  // namespace
 
 CMainDlg::CMainDlg(ReminderScheduler& scheduler)
-    : drinkSettingsPage_(scheduler), drinkNowPage_(scheduler.Sounds()), relaxPage_(scheduler) {
+    : scheduler_(scheduler),
+      drinkSettingsPage_(scheduler),
+      drinkNowPage_(scheduler.Sounds()),
+      relaxPage_(scheduler) {
     // The drink-now page asks to be left once a drink is done or declined.
     connect(&drinkNowPage_, &CDrinkWaterShowDlg::DismissRequested, this,
             [this] { ShowPage(QStringLiteral("btn_back")); });
@@ -314,6 +317,11 @@ CConfirmExitDlg* CMainDlg::ExitQuestion() const {
 
 void CMainDlg::BringToFront() {
     CConfirmExitDlg* question = ExitQuestion();
+    // During a full-screen break the break comes to the front: the window would show under it.
+    if (!question && scheduler_.IsFullScreen(ReminderKind::Relax)) {
+        scheduler_.Request(ReminderKind::Relax);
+        return;
+    }
     if (!question || isVisible()) ShowWithFocus();
     if (question) question->ShowWithFocus();
 }

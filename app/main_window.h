@@ -93,6 +93,7 @@ class CMainDlg : public ui::WindowBase {
         ui::Control* containerDrinkWater = nullptr;
         ui::Control* containerRelax = nullptr;
     } c_;
+    ReminderScheduler& scheduler_;
     // The pages, in the order of the page table; those not written yet stand in as plain areas.
     CEyeProtectDlg eyePage_;
     std::array<QPointer<QWidget>, 5> pages_;

@@ -115,6 +115,10 @@ bool ReminderScheduler::IsShowing(ReminderKind kind) const {
     return AnyOpen(Of(kind).windows);
 }
 
+bool ReminderScheduler::IsFullScreen(ReminderKind kind) const {
+    return AnyOpen(Of(kind).fullScreen);
+}
+
 bool ReminderScheduler::IsWaiting(ReminderKind kind) const {
     return Of(kind).waiting;
 }
@@ -172,7 +176,7 @@ void ReminderScheduler::Recheck() {
 }
 
 bool ReminderScheduler::HeldBack(ReminderKind kind) const {
-    return AnyOpen(Of(Other(kind)).fullScreen) || IsDeferring() || IsPaused();
+    return IsFullScreen(Other(kind)) || IsDeferring() || IsPaused();
 }
 
 bool ReminderScheduler::IsPaused() const {

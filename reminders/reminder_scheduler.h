@@ -41,6 +41,8 @@ class ReminderScheduler : public QObject {
     // When the reminder comes next; invalid while it is switched off.
     QDateTime NextDue(ReminderKind kind) const;
     bool IsShowing(ReminderKind kind) const;
+    // Whether one of its windows shows on the whole screen (the break lock).
+    bool IsFullScreen(ReminderKind kind) const;
     // Whether a reminder fell due while it had to wait, and will come once it may.
     bool IsWaiting(ReminderKind kind) const;
 

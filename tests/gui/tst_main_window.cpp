@@ -235,6 +235,7 @@ class TestMainWindow : public QObject {
     void trayShowsWindow_data();
     void trayShowsWindow();
     void unsavableDataIsTold();
+    void trayDuringABreakRaisesTheBreak();
 
   public slots:
     // The desktop's handler of the test's feedback address.
@@ -607,6 +608,27 @@ void TestMainWindow::unsavableDataIsTold() {
     QVERIFY(!notice->isVisible());
     QCOMPARE(w.Tray()->ToolTip(), QString("悦息伙伴"));
     SettingsStore::CloseSettings();
+}
+
+// During a full-screen break the tray brings the break to the front, not the window, which
+// would only show under it; after the break, the window again.
+void TestMainWindow::trayDuringABreakRaisesTheBreak() {
+    struct Lock final : ui::WindowBase {
+        QString LayoutFile() const override { return QStringLiteral("none.xml"); }
+    } lock;
+    ReminderScheduler scheduler;
+    int raised = 0;
+    scheduler.Install(ReminderKind::Relax, {[] {}, [&raised] { ++raised; }});
+    CMainDlg w(scheduler);
+    QVERIFY(Start(w, false));
+    scheduler.Showing(ReminderKind::Relax, &lock, true);
+    emit w.Tray()->ShowRequested();
+    QCOMPARE(raised, 1);
+    QVERIFY(!w.isVisible());
+    lock.Close(1);
+    QTRY_VERIFY(!scheduler.IsShowing(ReminderKind::Relax));
+    emit w.Tray()->ShowRequested();
+    QVERIFY(w.isVisible());
 }
 
 QTEST_MAIN(TestMainWindow)
