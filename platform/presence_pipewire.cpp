@@ -10,6 +10,7 @@
 #include "platform/log.h"
 #include "platform/presence_parts.h"
 
+#include <pipewire/impl-module.h>
 #include <pipewire/pipewire.h>
 
 // PipeWire's listener macros cast the C way.
@@ -36,10 +37,23 @@ QString Property(const spa_dict* props, const char* key) {
 class CallWatch final : public Presence::Part {
   public:
     explicit CallWatch(Presence& presence) : presence_(presence) {
-        static const bool initialised = (pw_init(nullptr, nullptr), true);
+        // The library's own log goes to stderr: only its errors belong there.
+        static const bool initialised =
+            (pw_init(nullptr, nullptr), pw_log_set_level(SPA_LOG_LEVEL_ERROR), true);
         Q_UNUSED(initialised);
         loop_ = pw_loop_new(nullptr);
-        context_ = loop_ ? pw_context_new(loop_, nullptr, 0) : nullptr;
+        // A watcher of the registry needs the native protocol alone: not the client config's
+        // modules (nodes, devices, session manager) nor the D-Bus support they come with.
+        context_ = loop_ ? pw_context_new(loop_,
+                                          pw_properties_new(PW_KEY_CONFIG_NAME, "null",
+                                                            "support.dbus", "false", nullptr),
+                                          0)
+                         : nullptr;
+        if (context_ && !pw_context_load_module(context_, "libpipewire-module-protocol-native",
+                                                nullptr, nullptr)) {
+            pw_context_destroy(context_);
+            context_ = nullptr;
+        }
         core_ = context_ ? pw_context_connect(context_, nullptr, 0) : nullptr;
         if (core_ == nullptr) {
             static bool said = false;
