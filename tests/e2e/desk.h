@@ -69,6 +69,18 @@ QString ColourAt(const QImage& image, const QPoint& p) {
     return image.valid(p) ? QColor(image.pixel(p)).name() : QStringLiteral("outside");
 }
 
+// The root's children from the bottom up.
+inline QList<unsigned long> Stack(::Display* x) {
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    QList<unsigned long> stack;
+    if (XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count) != 0)
+        for (unsigned int i = 0; i < count; ++i) stack << children[i];
+    if (children != nullptr) XFree(children);
+    return stack;
+}
+
 // One case's world: a private X server, fresh per-user folders, optionally an XEmbed tray panel,
 // and the program's runs. Everything it started ends with it.
 class Desk {

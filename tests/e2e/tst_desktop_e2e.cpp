@@ -48,18 +48,6 @@ void TestDesktopE2e::drinkFrameRestsAbovePanel() {
 
 namespace {
 
-// The root's children from the bottom up.
-QList<unsigned long> Stack(::Display* x) {
-    Window root = 0, parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    QList<unsigned long> stack;
-    if (XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count) != 0)
-        for (unsigned int i = 0; i < count; ++i) stack << children[i];
-    if (children != nullptr) XFree(children);
-    return stack;
-}
-
 // The break lock on the screen, and no managed window above it: 0 when it is not so.
 unsigned long LockOnTop(const Desk& desk) {
     const QList<WindowInfo> lock = desk.Windows({"--name", "^休息中 · 悦息伙伴$"});

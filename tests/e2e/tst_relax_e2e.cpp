@@ -90,18 +90,6 @@ QList<Atom> WmStates(::Display* x, unsigned long window) {
     return states;
 }
 
-// The top-level windows from the bottom of the stack to its top.
-QList<unsigned long> Stack(::Display* x) {
-    Window root = 0, parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    QList<unsigned long> stack;
-    if (XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count) != 0)
-        for (unsigned int i = 0; i < count; ++i) stack << children[i];
-    if (children != nullptr) XFree(children);
-    return stack;
-}
-
 // A full-screen program of the test's own over the whole desktop, red, there before the break.
 unsigned long OpenFullScreenWindow(::Display* x) {
     const int screen = DefaultScreen(x);

@@ -41,6 +41,34 @@ class FakeClock {
     QFile stamp_{dir_.filePath("faketime")};
 };
 
+// A logind on a private system bus for the program's runs on a desk, to tell them of a resume.
+class LogindStandIn {
+  public:
+    bool Start(Desk& desk) {
+        QString error;
+        if (!bus_.Start(&error)) return false;
+        desk.SetProgramVariable("DBUS_SYSTEM_BUS_ADDRESS", bus_.Address());
+        return true;
+    }
+    // PrepareForSleep(false): the machine is back. Sent again until the program is heard to have
+    // it, since it subscribes in its own time after its start.
+    bool Resume() {
+        if (!connection_.isConnected()) {
+            connection_ = QDBusConnection::connectToBus(bus_.Address(),
+                                                        QString("logind-%1").arg(quintptr(this)));
+            if (!connection_.registerService("org.freedesktop.login1")) return false;
+        }
+        QDBusMessage resumed = QDBusMessage::createSignal(
+            "/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep");
+        resumed << false;
+        return connection_.send(resumed);
+    }
+
+  private:
+    PrivateBus bus_;
+    QDBusConnection connection_{QString()};
+};
+
 // What --status says of the running program.
 QByteArray StatusOf(Desk& desk) {
     QProcess& asked = desk.StartProgram({"--status"});
@@ -101,27 +129,15 @@ void TestRemindersE2e::daylightSavingNight() {
 void TestRemindersE2e::suspendBringsBothSideBySide() {
     const QString lib = FakeTimeLibrary();
     if (lib.isEmpty()) QSKIP("libfaketime is not installed (Debian faketime)");
-    PrivateBus bus;  // the system bus, for logind's PrepareForSleep
-    QString error;
-    QVERIFY2(bus.Start(&error), qPrintable(error));
+    LogindStandIn logind;  // outlives the program's runs
     Desk desk;
     FakeClock clock;
-    QVERIFY(clock.Install(desk, lib, "10:00:00"));
-    desk.SetProgramVariable("DBUS_SYSTEM_BUS_ADDRESS", bus.Address());
+    QVERIFY(logind.Start(desk) && clock.Install(desk, lib, "10:00:00"));
     QVERIFY2(desk.Open(), desk.Failure());
     QCOMPARE(desk.Windows().size(), 1);
 
     QVERIFY(clock.Set("13:00:00"));
-    QDBusConnection logind = QDBusConnection::connectToBus(bus.Address(), "logind");
-    QVERIFY(logind.isConnected() && logind.registerService("org.freedesktop.login1"));
-    // Until the program is heard to have it: it subscribes in its own time after start.
-    const auto resume = [&logind] {
-        QDBusMessage resumed = QDBusMessage::createSignal(
-            "/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep");
-        resumed << false;
-        logind.send(resumed);
-    };
-    QTRY_VERIFY_WITH_TIMEOUT((resume(), desk.Windows().size() == 3), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT((logind.Resume(), desk.Windows().size() == 3), kWaitMs);
     // Risen into the corner, the second one beside the first, neither over the other.
     const QRect screen(0, 0, 1024, 768);
     const auto reminders = [&desk] {
@@ -138,7 +154,7 @@ void TestRemindersE2e::suspendBringsBothSideBySide() {
     QVERIFY2(!rects[0].intersects(rects[1]), "one reminder covers the other");
     QCOMPARE(std::max(rects[0].right(), rects[1].right()), screen.right());
     QCOMPARE(std::min(rects[0].left(), rects[1].left()), screen.right() + 1 - 2 * 280);
-    resume();  // a second resume signal brings no second pair
+    logind.Resume();  // a second resume signal brings no second pair
     QTest::qWait(300);
     QCOMPARE(desk.Windows().size(), 3);
 }
@@ -172,13 +188,10 @@ void TestRemindersE2e::awayAsLongAsABreakWasOne() {
 void TestRemindersE2e::fullScreenHoldsBackTheBreak() {
     const QString lib = FakeTimeLibrary();
     if (lib.isEmpty()) QSKIP("libfaketime is not installed (Debian faketime)");
-    PrivateBus bus;  // the system bus, for logind's PrepareForSleep
-    QString error;
-    QVERIFY2(bus.Start(&error), qPrintable(error));
+    LogindStandIn logind;  // outlives the program's runs
     Desk desk;
     FakeClock clock;
-    QVERIFY(clock.Install(desk, lib, "10:00:00"));
-    desk.SetProgramVariable("DBUS_SYSTEM_BUS_ADDRESS", bus.Address());
+    QVERIFY(logind.Start(desk) && clock.Install(desk, lib, "10:00:00"));
     QVERIFY2(desk.StartServer(), desk.Failure());
     WindowManager wm(desk);
     QVERIFY2(wm.Start("openbox"), wm.Failure());
@@ -191,16 +204,11 @@ void TestRemindersE2e::fullScreenHoldsBackTheBreak() {
     QTRY_VERIFY_WITH_TIMEOUT(status().contains("busy: fullscreen\n"), kWaitMs);
 
     QVERIFY(clock.Set("12:00:30"));  // past the break's due time; a resume makes it look
-    QDBusConnection logind = QDBusConnection::connectToBus(bus.Address(), "logind-busy");
-    QVERIFY(logind.isConnected() && logind.registerService("org.freedesktop.login1"));
-    QDBusMessage resumed = QDBusMessage::createSignal(
-        "/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep");
-    resumed << false;
     const auto prompts = [&desk] {
         return std::ranges::count_if(
             desk.Windows(), [](const WindowInfo& w) { return w.rect.size() == QSize(280, 360); });
     };
-    for (int i = 0; i < 10; ++i, QTest::qWait(300)) logind.send(resumed);
+    for (int i = 0; i < 10; ++i, QTest::qWait(300)) QVERIFY(logind.Resume());
     QCOMPARE(prompts(), 0);
     desk.RunTool("wmctrl", {"-r", "work", "-b", "remove,fullscreen"});
     QTRY_COMPARE_WITH_TIMEOUT(prompts(), 1, kWaitMs);
