@@ -230,8 +230,6 @@ void CHaveRelaxLockDlg::CoverScreens() {
         // A mirror of the primary screen shows the break already.
         if (screen == primary || primary->geometry().contains(screen->geometry())) continue;
         auto veil = std::make_unique<Veil>();
-        veil->winId();  // the window exists before it is shown
-        platform::Current().KeepOutOfTaskbar(veil->winId());
         CoverScreen(*veil, screen);
         veils_.push_back(std::move(veil));
     }
