@@ -93,11 +93,10 @@ void ReminderScheduler::Start() {
     connect(&SettingsNotifier::Instance(), &SettingsNotifier::changed, this,
             [this](SettingsKey key) {
                 if (const std::optional<ReminderKind> kind = ClockOf(key)) Arm(*kind);
-                if (key == SettingsKey::PauseWhenAway && away_) {
-                    if (SettingsStore::GetPauseWhenAway())
-                        Pause();
-                    else
-                        Resume();
+                if (key == SettingsKey::PauseWhenAway) {
+                    const bool pausing = away_ && SettingsStore::GetPauseWhenAway();
+                    if (pausing && !paused_) Pause();
+                    if (!pausing && paused_) Resume();
                 }
                 if (key == SettingsKey::DeferWhenBusy && !IsDeferring()) release_.start();
             });
@@ -180,7 +179,7 @@ bool ReminderScheduler::HeldBack(ReminderKind kind) const {
 }
 
 bool ReminderScheduler::IsPaused() const {
-    return away_ && SettingsStore::GetPauseWhenAway();
+    return paused_;
 }
 
 bool ReminderScheduler::IsDeferring() const {
@@ -193,18 +192,20 @@ void ReminderScheduler::SetAway(bool away, const QDateTime& since) {
     if (away) {
         const QDateTime now = Clock::Current().Now();
         awaySince_ = since.isValid() && since <= now ? since : now;
-        if (IsPaused()) Pause();
-    } else if (SettingsStore::GetPauseWhenAway()) {
+        if (SettingsStore::GetPauseWhenAway()) Pause();
+    } else if (paused_) {
         Resume();
     }
 }
 
 void ReminderScheduler::Pause() {
     qCDebug(lcReminders).noquote() << "away since" << Stamp(awaySince_) << ": the clocks stand";
+    paused_ = true;
     for (ReminderKind kind : kKinds) Of(kind).timer.stop();
 }
 
 void ReminderScheduler::Resume() {
+    paused_ = false;
     const QDateTime now = Clock::Current().Now();
     const qint64 absence = awaySince_.secsTo(now);
     qCDebug(lcReminders).noquote() << "back after" << absence << "s";

@@ -120,6 +120,7 @@ class ReminderScheduler : public QObject {
 
     std::array<Track, 2> clocks_;
     bool away_ = false;
+    bool paused_ = false;  // the clocks stand: away, with pausing on
     QDateTime awaySince_;
     bool busy_ = false;
     QTimer release_;
